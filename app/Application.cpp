@@ -1,0 +1,85 @@
+#include "Application.h"
+
+#include "TForm1.h"
+#include "TForm4.h"
+#include "media/TForm2.h"
+#include "media/TForm3.h"
+#include "media/TForm8.h"
+#include "pictures/TThumbFromFileForm.h"
+#include "sysinfo/TAboutBox.h"
+#include "windowing/SafeCall.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace Application {
+
+namespace {
+template <class Form>
+void createForm(Form*& reference, bool visible)
+{
+    reference = new Form;
+    safeCall([&] { reference->FormCreate(); });
+    if (visible)
+        reference->show();
+}
+
+template <class Form>
+void destroyForm(Form*& reference)
+{
+    delete reference;
+    reference = nullptr;
+}
+}  // namespace
+
+void selectPlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void initialize(QApplication& app)
+{
+    app.setApplicationName(QStringLiteral("kaleidor"));
+    app.setApplicationDisplayName(QStringLiteral("Калейдор"));
+    app.setQuitOnLastWindowClosed(false);
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kaleidor-%1.png").arg(size), QSize(size, size));
+    app.setWindowIcon(icon);
+}
+
+void createWindows()
+{
+    createForm(Form1, true);
+    createForm(Form2, false);
+    createForm(Form3, false);
+    createForm(Form4, false);
+    createForm(AboutBox, false);
+    createForm(ThumbFromFileForm, false);
+    createForm(Form8, false);
+}
+
+void destroyWindows()
+{
+    destroyForm(Form8);
+    destroyForm(ThumbFromFileForm);
+    destroyForm(AboutBox);
+    destroyForm(Form4);
+    destroyForm(Form3);
+    destroyForm(Form2);
+    destroyForm(Form1);
+}
+
+int run(int argc, char** argv)
+{
+    selectPlatform();
+    QApplication app(argc, argv);
+    initialize(app);
+    createWindows();
+    const int result = app.exec();
+    destroyWindows();
+    return result;
+}
+
+}  // namespace Application

@@ -1,0 +1,14 @@
+#pragma once
+// What the program asks of the X11 desktop it runs on.
+#include <QString>
+
+namespace DesktopServices {
+
+// True when the display is an X server (the program's windows place themselves there).
+bool isX11();
+
+// True when a window manager that follows the desktop conventions runs on
+// the X server (it announces itself with _NET_SUPPORTING_WM_CHECK).
+bool hasWindowManager();
+
+}  // namespace DesktopServices

@@ -1,0 +1,22 @@
+// Test programs share this main: one QApplication for all tests, created
+// only when tests run (listing them needs no display).
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    bool listing = false;
+    for (int i = 1; i < argc; ++i)
+        listing = listing || std::strncmp(argv[i], "--gtest_list_tests", 18) == 0;
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<QApplication> app;
+    if (!listing) {
+        app = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationDisplayName(QStringLiteral("Калейдор"));
+        QApplication::setApplicationName(QStringLiteral("kaleidor"));
+    }
+    return RUN_ALL_TESTS();
+}

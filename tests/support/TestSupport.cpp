@@ -1,0 +1,65 @@
+#include "TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+
+struct ModalWatcher::State {
+    QTimer timer;
+    QList<SeenBox> seen;
+};
+
+ModalWatcher::ModalWatcher() : state_(new State)
+{
+    state_->timer.setInterval(10);
+    QObject::connect(&state_->timer, &QTimer::timeout, [s = state_] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        SeenBox box;
+        box.caption = modal->windowTitle();
+        box.objectName = modal->objectName();
+        if (auto* mb = qobject_cast<QMessageBox*>(modal))
+            box.text = mb->text();
+        s->seen.append(box);
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(0);
+        else
+            modal->close();
+    });
+    state_->timer.start();
+}
+
+ModalWatcher::~ModalWatcher() { delete state_; }
+
+const QList<SeenBox>& ModalWatcher::seen() const { return state_->seen; }
+
+TempConfigHome::TempConfigHome() : oldXdg_(qgetenv("XDG_CONFIG_HOME")), oldHome_(qgetenv("HOME"))
+{
+    qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8() + "/config");
+    qputenv("HOME", dir_.path().toUtf8());
+}
+
+TempConfigHome::~TempConfigHome()
+{
+    if (oldXdg_.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldXdg_);
+    qputenv("HOME", oldHome_);
+}
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Helpers the tests share.
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+class QWidget;
+
+// What a modal box showed before the test closed it.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QString objectName;
+};
+
+// Arms a watcher that closes the next modal window (error box, message
+// dialog) as soon as it appears and records what it showed. Call before the
+// code that opens the box; read seen() afterwards.
+class ModalWatcher {
+public:
+    ModalWatcher();
+    ~ModalWatcher();
+    const QList<SeenBox>& seen() const;
+
+private:
+    struct State;
+    State* state_;
+};
+
+// Points $XDG_CONFIG_HOME (and $HOME) at a fresh temporary folder for the
+// lifetime of the object, so tests never touch the user's own settings.
+class TempConfigHome {
+public:
+    TempConfigHome();
+    ~TempConfigHome();
+    QString path() const { return dir_.path(); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray oldXdg_, oldHome_;
+};
+
+// Processes events for up to ms milliseconds or until done() is true.
+bool waitFor(const std::function<bool()>& done, int ms = 5000);

@@ -1,0 +1,22 @@
+#pragma once
+// The application error box and the program's message dialog.
+#include <QString>
+
+class QWidget;
+
+// The text the error box shows: "." is appended when the last character's
+// code is greater than that of ".".
+QString errorBoxText(const QString& message);
+
+// Modal box: caption = application title, error icon, one OK button.
+// Runs a nested event loop; timers keep ticking.
+void showErrorBox(const QString& message);
+
+enum class MessageKind { Error, Information };
+
+// The text of a message dialog: every "\r" starts a new line.
+QString messageDialogText(const QString& text);
+
+// Modal message dialog with an icon, the text and one "OK" button; caption
+// "Error" or "Information".
+void showMessageDialog(const QString& text, MessageKind kind, QWidget* over = nullptr);

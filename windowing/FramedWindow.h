@@ -1,0 +1,204 @@
+#pragma once
+// A top-level window that draws its own frame: caption with icon, text and
+// caption buttons, borders, an optional menu bar band and the client area.
+// Moving by the caption and sizing by the borders are done here, so hooks can
+// adjust a move (snapping) under any window manager or none.
+#include "Colors.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <vector>
+
+class QMenu;
+class QAction;
+class QMenuBar;
+class FrameCaption;
+
+enum class BorderStyle { Sizeable, Single, Dialog, None };
+
+struct BorderIcons {
+    bool systemMenu = true;
+    bool minimize = true;
+    bool maximize = true;
+};
+
+enum class CloseAction { None, Hide, Free, Minimize };
+
+// Sees a framed window's moves and its showing and hiding.
+class FrameHook {
+public:
+    virtual ~FrameHook() = default;
+    // The window is being moved by the user; proposed is the outer rectangle
+    // in screen coordinates it is about to take, and a hook may change it.
+    virtual void moving(QRect& proposed) { (void)proposed; }
+    virtual void moveEnded() {}
+    virtual void aboutToShow() {}
+    virtual void hidden() {}
+};
+
+class FramedWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSizableBorder = 4;
+    static constexpr int kFixedBorder = 3;
+    static constexpr int kCaptionHeight = 26;
+    static constexpr int kMenuBarHeight = 20;
+
+    explicit FramedWindow(QWidget* parent = nullptr);
+    ~FramedWindow() override;
+
+    // Look.
+    void setBorderStyle(BorderStyle style);
+    BorderStyle borderStyle() const { return borderStyle_; }
+    void setBorderIcons(BorderIcons icons);
+    BorderIcons borderIcons() const { return borderIcons_; }
+    void setCaption(const QString& text);
+    QString caption() const { return windowTitle(); }
+    void setColor(TColor color);
+    TColor color() const { return color_; }
+    int borderWidth() const;
+    bool isActiveLook() const;
+
+    // Menu bar in the band below the caption; the window takes ownership.
+    void setMenuBar(QMenuBar* bar);
+    QMenuBar* menuBar() const { return menuBar_; }
+
+    // The client area: controls are children of this widget.
+    QWidget* client() const { return client_; }
+
+    // Outer geometry in screen coordinates and the client size.
+    int left() const { return x(); }
+    int top() const { return y(); }
+    int outerWidth() const { return width(); }
+    int outerHeight() const { return height(); }
+    void setLeft(int l) { move(l, y()); }
+    void setTop(int t) { move(x(), t); }
+    void setBounds(int l, int t, int w, int h);
+    void setOuterSize(int w, int h);
+    int clientWidth() const;
+    int clientHeight() const;
+    void setClientSize(int w, int h);
+    int frameWidth() const { return 2 * borderWidth(); }
+    int frameHeight() const;
+
+    // Window menu: "Восстановить", "Переместить", "Размер", "Свернуть",
+    // "Развернуть", separator, "Закрыть".
+    QMenu* windowMenu() const { return windowMenu_; }
+    // Inserts an item at a position among the menu's entries (separators
+    // count); a position past the end appends.
+    void insertWindowMenuItem(int position, QAction* action);
+    void popupWindowMenu(const QPoint& globalPos);
+
+    // Extra caption buttons sit left of the standard ones.
+    void addCaptionButton(QWidget* button);
+    FrameCaption* captionBar() const { return caption_; }
+
+    void addHook(FrameHook* hook);
+    void removeHook(FrameHook* hook);
+
+    // Closing the application's main window ends the program.
+    void setMainWindow(bool on) { mainWindow_ = on; }
+    bool isMainWindow() const { return mainWindow_; }
+
+    void minimizeWindow();
+    void toggleMaximized();
+    bool isMaximizedByFrame() const { return maximized_; }
+
+    // Moves and resizes the window as a caption drag would, through the hooks.
+    void moveByUser(const QRect& proposed);
+    void endUserMove();
+
+    void setVisible(bool visible) override;
+
+    // The window's creation handler, run once by the application right after
+    // the window has been built.
+    virtual void FormCreate() {}
+
+signals:
+    void closed();
+
+protected:
+    // Called when the window is asked to close; default hides it.
+    virtual void FormClose(CloseAction& action) { (void)action; }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    friend class FrameCaption;
+    void layoutChildren();
+    void updateWindowMenu();
+    Qt::Edges edgesAt(const QPoint& pos) const;
+    void startKeyboardMode(bool sizing);
+    void finishKeyboardMode(bool keep);
+
+    BorderStyle borderStyle_ = BorderStyle::Sizeable;
+    BorderIcons borderIcons_;
+    TColor color_ = clBtnFace;
+    FrameCaption* caption_;
+    QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
+    QMenu* windowMenu_;
+    QAction* restoreAction_;
+    QAction* moveAction_;
+    QAction* sizeAction_;
+    QAction* minimizeAction_;
+    QAction* maximizeAction_;
+    QAction* closeAction_;
+    std::vector<FrameHook*> hooks_;
+    bool mainWindow_ = false;
+    bool maximized_ = false;
+    QRect normalGeometry_;
+
+    // Sizing by the borders.
+    Qt::Edges sizingEdges_;
+    QPoint pressGlobal_;
+    QRect pressGeometry_;
+
+    // Keyboard move or size from the window menu.
+    enum class KeyMode { Off, Move, Size } keyMode_ = KeyMode::Off;
+    QRect keyModeStart_;
+};
+
+// The caption band: icon, text, caption buttons. Dragging it moves the window.
+class FrameCaption : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrameCaption(FramedWindow* window);
+    void updateButtons();
+    void addButton(QWidget* button);
+    QRect iconRect() const;
+    QWidget* closeButton() const { return close_; }
+    QWidget* minimizeButton() const { return minimize_; }
+    QWidget* maximizeButton() const { return maximize_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void layoutButtons();
+
+    FramedWindow* window_;
+    QWidget* minimize_;
+    QWidget* maximize_;
+    QWidget* close_;
+    std::vector<QPointer<QWidget>> extra_;
+    bool dragging_ = false;
+    QPoint dragStartGlobal_;
+    QRect dragStartGeometry_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The one place where a failure of the program's own code is caught. Every
+// entry point that Qt calls (slot, timer tick, event handler, menu command,
+// window creation handler) runs its body through safeCall, so no exception
+// ever travels through Qt's code. A caught failure is shown in the
+// application error box; the rest of the handler is skipped.
+#include <functional>
+#include <type_traits>
+#include <utility>
+
+// Runs body; returns false when it failed (the error box has been shown).
+bool safeCall(const std::function<void()>& body);
+
+// Wraps a callable so that calling it goes through safeCall; for connect().
+// Signal arguments the callable does not take are dropped.
+template <class F>
+auto guarded(F f)
+{
+    return [f = std::move(f)](auto&&... args) mutable {
+        safeCall([&] {
+            if constexpr (std::is_invocable_v<F&, decltype(args)...>)
+                f(std::forward<decltype(args)>(args)...);
+            else
+                f();
+        });
+    };
+}
