@@ -7,6 +7,7 @@
 #include "media/TForm8.h"
 #include "pictures/TThumbFromFileForm.h"
 #include "sysinfo/TAboutBox.h"
+#include "windowing/ClassicLook.h"
 #include "windowing/SafeCall.h"
 
 #include <QApplication>
@@ -20,8 +21,10 @@ void createForm(Form*& reference, bool visible)
 {
     reference = new Form;
     safeCall([&] { reference->FormCreate(); });
-    if (visible)
+    if (visible) {
         reference->show();
+        reference->activateWindow();
+    }
 }
 
 template <class Form>
@@ -43,6 +46,7 @@ void initialize(QApplication& app)
     app.setApplicationName(QStringLiteral("kaleidor"));
     app.setApplicationDisplayName(QStringLiteral("Калейдор"));
     app.setQuitOnLastWindowClosed(false);
+    applyClassicLook(app);
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/kaleidor-%1.png").arg(size), QSize(size, size));

@@ -372,15 +372,25 @@ int FramedWindow::frameHeight() const
            (menuBar_ ? kMenuBarHeight : 0);
 }
 
-void FramedWindow::setBounds(int l, int t, int w, int h) { setGeometry(l, t, w, h); }
+// A hidden window gets its resize event only when shown; lay the children
+// out at once so the controls see their real sizes before that.
+void FramedWindow::setBounds(int l, int t, int w, int h)
+{
+    setGeometry(l, t, w, h);
+    layoutChildren();
+}
 
-void FramedWindow::setOuterSize(int w, int h) { resize(w, h); }
+void FramedWindow::setOuterSize(int w, int h)
+{
+    resize(w, h);
+    layoutChildren();
+}
 
 int FramedWindow::clientWidth() const { return std::max(0, width() - frameWidth()); }
 
 int FramedWindow::clientHeight() const { return std::max(0, height() - frameHeight()); }
 
-void FramedWindow::setClientSize(int w, int h) { resize(w + frameWidth(), h + frameHeight()); }
+void FramedWindow::setClientSize(int w, int h) { setOuterSize(w + frameWidth(), h + frameHeight()); }
 
 void FramedWindow::layoutChildren()
 {

@@ -1,5 +1,7 @@
 // Test programs share this main: one QApplication for all tests, created
 // only when tests run (listing them needs no display).
+#include "windowing/ClassicLook.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@ int main(int argc, char** argv)
         app = std::make_unique<QApplication>(argc, argv);
         QApplication::setApplicationDisplayName(QStringLiteral("Калейдор"));
         QApplication::setApplicationName(QStringLiteral("kaleidor"));
+        applyClassicLook(*app);
     }
     return RUN_ALL_TESTS();
 }
