@@ -1,0 +1,16 @@
+#pragma once
+// Process-wide state kept by the shell between its windows.
+struct ShellState {
+    int StartCount = 0;          // stored start count before this start
+    bool LoadLastPlaylist = false;
+    int SlideDelay = 0;          // whole seconds
+    bool SlideShowActive = false;
+    int VideoNaturalWidth = 0;   // screen window's client size when the current video started
+    int VideoNaturalHeight = 0;
+    // Stored options as read at start-up, held for the settings dialog.
+    bool StoredShrinkPictures = true;  // "Lit_p"
+    bool StoredTrayIcon = true;        // "IC_S"
+    bool StoredWheelResize = true;     // "K_R"
+};
+
+extern ShellState Shell;
