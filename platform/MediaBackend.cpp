@@ -1,0 +1,587 @@
+#include "MediaBackend.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/video/video.h>
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// playbin's flag for subtitles; we never show them.
+constexpr guint kPlayFlagText = 1u << 2;
+
+std::int64_t nsToMs(gint64 ns)
+{
+    return (ns + GST_MSECOND / 2) / GST_MSECOND;
+}
+
+QString gstMessage(GQuark domain, gint code)
+{
+    const GCharPtr text(gst_error_get_message(domain, code));
+    return QString::fromUtf8(text.get());
+}
+
+// Our codes, in order, with the GStreamer message each one shows.
+QString textFor(std::uint32_t code)
+{
+    using namespace MediaResult;
+    switch (code) {
+    case FileNotFound: return gstMessage(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND);
+    case CannotRead: return gstMessage(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ);
+    case ResourceFailed: return gstMessage(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_FAILED);
+    case NotMedia: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_TYPE_NOT_FOUND);
+    // The type finder's own words for a stream without a single byte.
+    case EmptyFile: return QString::fromUtf8(g_dgettext("gstreamer-1.0", "Stream contains no data."));
+    case MissingDecoder: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_CODEC_NOT_FOUND);
+    case DecodeFailed: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE);
+    case DemuxFailed: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_DEMUX);
+    case BadFormat: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_FORMAT);
+    case WrongType: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE);
+    case StreamFailed: return gstMessage(GST_STREAM_ERROR, GST_STREAM_ERROR_FAILED);
+    case MissingElement: return gstMessage(GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN);
+    case StateChangeFailed: return gstMessage(GST_CORE_ERROR, GST_CORE_ERROR_STATE_CHANGE);
+    case EngineFailed: return gstMessage(GST_CORE_ERROR, GST_CORE_ERROR_FAILED);
+    case OutputFailed: return gstMessage(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_WRITE);
+    case NoDevice: return QStringLiteral("No file is open");
+    case NotReadyInTime: return QStringLiteral("The file did not become ready to play in time");
+    case Unsupported: return QStringLiteral("The command does not apply to this file");
+    default: return {};
+    }
+}
+
+}  // namespace
+
+MediaBackend::MediaBackend(QObject* parent) : QObject(parent)
+{
+    gst_init(nullptr, nullptr);
+}
+
+MediaBackend::~MediaBackend()
+{
+    shutDown();
+}
+
+void MediaBackend::shutDown()
+{
+    if (!pipeline_)
+        return;
+    // Stopping joins the streaming threads, so no callback can follow.
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    gst_bus_set_sync_handler(bus_.get(), nullptr, nullptr, nullptr);
+    std::lock_guard lock(queueMutex_);
+    queue_.clear();
+}
+
+void MediaBackend::buildPipeline()
+{
+    if (pipeline_)
+        return;
+    GstElementPtr playbin(gst_element_factory_make("playbin", nullptr));
+    GError* rawError = nullptr;
+    GstElement* videoSink = gst_parse_bin_from_description(
+        "videoconvertscale ! capsfilter name=format caps=video/x-raw,format=BGRx ! "
+        "appsink name=frames sync=true qos=true max-buffers=1 enable-last-sample=false",
+        TRUE, &rawError);
+    const GErrorPtr error(rawError);
+    if (!playbin || !videoSink || error) {
+        if (videoSink)
+            gst_object_unref(gst_object_ref_sink(videoSink));
+        return;
+    }
+    // The bin is floating until playbin takes it.
+    g_object_set(playbin.get(), "video-sink", videoSink, nullptr);
+
+    GstElementPtr appSink(gst_bin_get_by_name(GST_BIN(videoSink), "frames"));
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_preroll = [](GstAppSink* sink, gpointer self) { return newPreroll(GST_ELEMENT(sink), self); };
+    callbacks.new_sample = [](GstAppSink* sink, gpointer self) { return newSample(GST_ELEMENT(sink), self); };
+    gst_app_sink_set_callbacks(GST_APP_SINK(appSink.get()), &callbacks, this, nullptr);
+    GstElementPtr filter(gst_bin_get_by_name(GST_BIN(videoSink), "format"));
+    capsFilter_ = filter.get();
+
+    guint flags = 0;
+    g_object_get(playbin.get(), "flags", &flags, nullptr);
+    g_object_set(playbin.get(), "flags", flags & ~kPlayFlagText, nullptr);
+
+    bus_.reset(gst_element_get_bus(playbin.get()));
+    gst_bus_set_sync_handler(bus_.get(), &MediaBackend::busSync, this, nullptr);
+    pipeline_ = std::move(playbin);
+}
+
+GstBusSyncReply MediaBackend::busSync(GstBus*, GstMessage* message, gpointer data)
+{
+    // Runs on whichever thread posted; the message is handled on ours.
+    auto* self = static_cast<MediaBackend*>(data);
+    bool wake = false;
+    {
+        std::lock_guard lock(self->queueMutex_);
+        wake = self->queue_.empty();
+        self->queue_.push_back({self->generation_.load(), GstMessagePtr(gst_message_ref(message))});
+    }
+    self->queueReady_.notify_all();
+    if (wake)
+        QMetaObject::invokeMethod(self, [self] { self->drainBus(); }, Qt::QueuedConnection);
+    return GST_BUS_DROP;
+}
+
+GstFlowReturn MediaBackend::newSample(GstElement* sink, gpointer self)
+{
+    static_cast<MediaBackend*>(self)->takeSample(GstSamplePtr(gst_app_sink_pull_sample(GST_APP_SINK(sink))));
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn MediaBackend::newPreroll(GstElement* sink, gpointer self)
+{
+    static_cast<MediaBackend*>(self)->takeSample(GstSamplePtr(gst_app_sink_pull_preroll(GST_APP_SINK(sink))));
+    return GST_FLOW_OK;
+}
+
+void MediaBackend::takeSample(GstSamplePtr sample)
+{
+    if (!sample)
+        return;
+    std::lock_guard lock(frameMutex_);
+    pendingFrame_ = std::move(sample);
+    // Only the newest frame is worth drawing; one delivery at a time.
+    if (!frameQueued_) {
+        frameQueued_ = true;
+        QMetaObject::invokeMethod(this, [this] { deliverFrame(); }, Qt::QueuedConnection);
+    }
+}
+
+void MediaBackend::deliverFrame()
+{
+    GstSamplePtr sample;
+    {
+        std::lock_guard lock(frameMutex_);
+        sample = std::move(pendingFrame_);
+        frameQueued_ = false;
+    }
+    if (!sample || !onFrame || !open_)
+        return;
+    GstVideoInfo info;
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get())))
+        return;
+    // The picture stays in GStreamer's buffer; the image releases it.
+    struct Mapped {
+        GstVideoFrame frame;
+        GstSamplePtr sample;
+    };
+    auto* mapped = new Mapped{{}, std::move(sample)};
+    if (!gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ)) {
+        delete mapped;
+        return;
+    }
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
+                       GST_VIDEO_FRAME_WIDTH(&mapped->frame), GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32,
+                       [](void* data) {
+                           auto* m = static_cast<Mapped*>(data);
+                           gst_video_frame_unmap(&m->frame);
+                           delete m;
+                       },
+                       mapped);
+    onFrame(image);
+}
+
+void MediaBackend::drainBus()
+{
+    for (;;) {
+        Queued item;
+        {
+            std::lock_guard lock(queueMutex_);
+            if (queue_.empty())
+                return;
+            item = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        handle(item.message.get(), item.generation == generation_.load());
+    }
+}
+
+void MediaBackend::handle(GstMessage* message, bool current)
+{
+    if (!open_)
+        return;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        if (!current)
+            break;
+        atEnd_ = true;
+        mode_ = MediaMode::Stopped;
+        gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+        endPending(MediaCompletion::Successful);
+        break;
+    case GST_MESSAGE_ERROR:
+        if (!current)
+            break;
+        mode_ = MediaMode::Stopped;
+        gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+        endPending(MediaCompletion::Failure);
+        break;
+    case GST_MESSAGE_DURATION_CHANGED:
+        // Some streams (MP3 without a header) only know their length late.
+        updateLength();
+        break;
+    default:
+        break;
+    }
+}
+
+void MediaBackend::complete(MediaCompletion result)
+{
+    // Reported from the event loop, never from inside the command.
+    QMetaObject::invokeMethod(
+        this,
+        [this, result] {
+            if (onCompletion)
+                onCompletion(result);
+        },
+        Qt::QueuedConnection);
+}
+
+void MediaBackend::endPending(MediaCompletion result)
+{
+    if (!notifyPending_)
+        return;
+    notifyPending_ = false;
+    complete(result);
+}
+
+std::uint32_t MediaBackend::codeFor(const GError* error, const QString& fileName)
+{
+    using namespace MediaResult;
+    if (error->domain == GST_RESOURCE_ERROR) {
+        switch (error->code) {
+        case GST_RESOURCE_ERROR_NOT_FOUND: return FileNotFound;
+        case GST_RESOURCE_ERROR_OPEN_READ:
+        case GST_RESOURCE_ERROR_READ:
+        case GST_RESOURCE_ERROR_OPEN_READ_WRITE:
+        case GST_RESOURCE_ERROR_NOT_AUTHORIZED: return CannotRead;
+        case GST_RESOURCE_ERROR_OPEN_WRITE:
+        case GST_RESOURCE_ERROR_WRITE:
+        case GST_RESOURCE_ERROR_BUSY: return OutputFailed;
+        default: return ResourceFailed;
+        }
+    }
+    if (error->domain == GST_STREAM_ERROR) {
+        switch (error->code) {
+        case GST_STREAM_ERROR_TYPE_NOT_FOUND: {
+            const QFileInfo info(fileName);
+            return info.exists() && info.size() == 0 ? EmptyFile : NotMedia;
+        }
+        case GST_STREAM_ERROR_CODEC_NOT_FOUND: return MissingDecoder;
+        case GST_STREAM_ERROR_DECODE: return DecodeFailed;
+        case GST_STREAM_ERROR_DEMUX: return DemuxFailed;
+        case GST_STREAM_ERROR_FORMAT: return BadFormat;
+        case GST_STREAM_ERROR_WRONG_TYPE: return WrongType;
+        default: return StreamFailed;
+        }
+    }
+    if (error->domain == GST_CORE_ERROR) {
+        switch (error->code) {
+        case GST_CORE_ERROR_MISSING_PLUGIN: return MissingDecoder;
+        case GST_CORE_ERROR_STATE_CHANGE: return StateChangeFailed;
+        default: return EngineFailed;
+        }
+    }
+    return EngineFailed;
+}
+
+std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
+{
+    close();
+    buildPipeline();
+    if (!pipeline_)
+        return MediaResult::MissingElement;
+    if (fileName.isEmpty())
+        return MediaResult::FileNotFound;
+    const GCharPtr uri(gst_filename_to_uri(QFile::encodeName(fileName).constData(), nullptr));
+    if (!uri)
+        return MediaResult::FileNotFound;
+    g_object_set(pipeline_.get(), "uri", uri.get(), nullptr);
+    fileName_ = fileName;
+    outputSize_ = QSize();
+    applyOutputCaps();
+    // open_ lets the first frame through to the display.
+    open_ = true;
+    const std::uint32_t result = waitPreroll(timeoutMs);
+    if (result != MediaResult::Ok) {
+        open_ = false;
+        gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+        ++generation_;
+        std::lock_guard lock(queueMutex_);
+        queue_.clear();
+        return result;
+    }
+    atEnd_ = false;
+    notifyPending_ = false;
+    mode_ = MediaMode::Stopped;
+    readStreamFacts();
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::waitPreroll(int timeoutMs)
+{
+    const GstStateChangeReturn change = gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL)
+        return MediaResult::Ok;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::unique_lock lock(queueMutex_);
+    for (;;) {
+        if (queue_.empty() && !queueReady_.wait_until(lock, deadline, [this] { return !queue_.empty(); }))
+            return change == GST_STATE_CHANGE_FAILURE ? MediaResult::StateChangeFailed
+                                                      : MediaResult::NotReadyInTime;
+        GstMessagePtr message = std::move(queue_.front().message);
+        queue_.pop_front();
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
+            GError* rawError = nullptr;
+            gst_message_parse_error(message.get(), &rawError, nullptr);
+            const GErrorPtr error(rawError);
+            return codeFor(error.get(), fileName_);
+        }
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ASYNC_DONE &&
+            GST_MESSAGE_SRC(message.get()) == GST_OBJECT(pipeline_.get()))
+            return MediaResult::Ok;
+    }
+}
+
+void MediaBackend::readStreamFacts()
+{
+    lengthMs_ = 0;
+    updateLength();
+    gint videoStreams = 0;
+    g_object_get(pipeline_.get(), "n-video", &videoStreams, nullptr);
+    hasVideo_ = videoStreams > 0;
+    natural_ = QSize();
+    if (!hasVideo_)
+        return;
+    GstPad* rawPad = nullptr;
+    g_signal_emit_by_name(pipeline_.get(), "get-video-pad", 0, &rawPad);
+    const GstPadPtr pad(rawPad);
+    const GstCapsPtr caps(pad ? gst_pad_get_current_caps(pad.get()) : nullptr);
+    GstVideoInfo info;
+    if (!caps || !gst_video_info_from_caps(&info, caps.get()))
+        return;
+    // Square pixels on screen: stretch the width by the pixel aspect ratio.
+    const int parN = std::max(1, GST_VIDEO_INFO_PAR_N(&info));
+    const int parD = std::max(1, GST_VIDEO_INFO_PAR_D(&info));
+    const auto width = static_cast<int>(gst_util_uint64_scale_int_round(GST_VIDEO_INFO_WIDTH(&info), parN, parD));
+    natural_ = QSize(width, GST_VIDEO_INFO_HEIGHT(&info));
+}
+
+void MediaBackend::updateLength()
+{
+    gint64 ns = 0;
+    if (pipeline_ && gst_element_query_duration(pipeline_.get(), GST_FORMAT_TIME, &ns) && ns >= 0)
+        lengthMs_ = nsToMs(ns);
+}
+
+std::uint32_t MediaBackend::close()
+{
+    if (!open_)
+        return MediaResult::Ok;
+    endPending(MediaCompletion::Aborted);
+    gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
+    ++generation_;
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.clear();
+    }
+    {
+        std::lock_guard lock(frameMutex_);
+        pendingFrame_.reset();
+    }
+    open_ = false;
+    hasVideo_ = false;
+    atEnd_ = false;
+    mode_ = MediaMode::NotReady;
+    lengthMs_ = 0;
+    natural_ = QSize();
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::settle(int timeoutMs)
+{
+    const GstStateChangeReturn result =
+        gst_element_get_state(pipeline_.get(), nullptr, nullptr, GstClockTime(timeoutMs) * GST_MSECOND);
+    if (result == GST_STATE_CHANGE_FAILURE)
+        return MediaResult::StateChangeFailed;
+    if (result == GST_STATE_CHANGE_ASYNC)
+        return MediaResult::NotReadyInTime;
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::play()
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    endPending(MediaCompletion::Superseded);
+    notifyPending_ = true;
+    if (atEnd_) {
+        // Playing from the end reaches the end at once.
+        mode_ = MediaMode::Stopped;
+        endPending(MediaCompletion::Successful);
+        return MediaResult::Ok;
+    }
+    if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        notifyPending_ = false;
+        return MediaResult::StateChangeFailed;
+    }
+    mode_ = MediaMode::Playing;
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::pause()
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    if (mode_ != MediaMode::Playing)
+        return MediaResult::Ok;
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    mode_ = MediaMode::Paused;
+    return settle();
+}
+
+std::uint32_t MediaBackend::resume()
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    if (mode_ != MediaMode::Paused)
+        return MediaResult::Unsupported;
+    endPending(MediaCompletion::Superseded);
+    if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return MediaResult::StateChangeFailed;
+    notifyPending_ = true;
+    mode_ = MediaMode::Playing;
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::stop()
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    endPending(MediaCompletion::Aborted);
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    mode_ = MediaMode::Stopped;
+    return settle();
+}
+
+std::uint32_t MediaBackend::seek(std::int64_t ms)
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    endPending(MediaCompletion::Aborted);
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    std::int64_t length = 0;
+    this->length(length);
+    const std::int64_t target = std::clamp<std::int64_t>(ms, 0, length);
+    mode_ = MediaMode::Seeking;
+    const bool sent = gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
+                                              GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                              target * GST_MSECOND);
+    const std::uint32_t settled = settle();
+    // Anything the stream said before the jump is about the old place.
+    ++generation_;
+    mode_ = MediaMode::Stopped;
+    // The last instant of a stream is not a place a demuxer can seek to
+    // reliably; we are there by definition.
+    atEnd_ = target >= length;
+    if (!sent && !atEnd_)
+        return MediaResult::StateChangeFailed;
+    return atEnd_ ? MediaResult::Ok : settled;
+}
+
+std::uint32_t MediaBackend::step(std::int64_t ms, bool backward)
+{
+    if (!open_)
+        return MediaResult::NoDevice;
+    if (!hasVideo_)
+        return MediaResult::Unsupported;
+    std::int64_t from = 0;
+    position(from);
+    std::int64_t length = 0;
+    this->length(length);
+    const std::int64_t target = backward ? from - ms : from + ms;
+    gint audioStreams = 0;
+    g_object_get(pipeline_.get(), "n-audio", &audioStreams, nullptr);
+    // The step event moves only the picture, so it keeps sound and picture
+    // together only when there is no sound; elsewhere we jump instead.
+    if (backward || audioStreams > 0 || target >= length) {
+        const std::uint32_t result = seek(target);
+        mode_ = MediaMode::Paused;
+        return result;
+    }
+    endPending(MediaCompletion::Aborted);
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    settle();
+    if (!gst_element_send_event(pipeline_.get(),
+                                gst_event_new_step(GST_FORMAT_TIME, guint64(ms) * GST_MSECOND, 1.0, TRUE, FALSE)))
+        return seek(target);
+    const std::uint32_t result = settle();
+    ++generation_;
+    mode_ = MediaMode::Paused;
+    return result;
+}
+
+std::uint32_t MediaBackend::position(std::int64_t& ms) const
+{
+    ms = 0;
+    if (!open_)
+        return MediaResult::NoDevice;
+    std::int64_t length = 0;
+    this->length(length);
+    if (atEnd_) {
+        ms = length;
+        return MediaResult::Ok;
+    }
+    gint64 ns = 0;
+    if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &ns) || ns < 0)
+        return MediaResult::Ok;
+    ms = std::min(nsToMs(ns), length);
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::length(std::int64_t& ms) const
+{
+    ms = 0;
+    if (!open_)
+        return MediaResult::NoDevice;
+    ms = lengthMs_;
+    return MediaResult::Ok;
+}
+
+std::uint32_t MediaBackend::mode(MediaMode& mode) const
+{
+    mode = open_ ? mode_ : MediaMode::NotReady;
+    return open_ ? MediaResult::Ok : MediaResult::NoDevice;
+}
+
+void MediaBackend::setVideoOutputSize(QSize size)
+{
+    if (size == outputSize_)
+        return;
+    outputSize_ = size;
+    applyOutputCaps();
+}
+
+void MediaBackend::applyOutputCaps()
+{
+    if (!capsFilter_)
+        return;
+    GstCapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    if (outputSize_.width() > 0 && outputSize_.height() > 0)
+        gst_caps_set_simple(caps.get(), "width", G_TYPE_INT, outputSize_.width(), "height", G_TYPE_INT,
+                            outputSize_.height(), nullptr);
+    g_object_set(capsFilter_, "caps", caps.get(), nullptr);
+}
+
+QString MediaBackend::errorText(std::uint32_t code)
+{
+    gst_init(nullptr, nullptr);
+    return textFor(code);
+}
