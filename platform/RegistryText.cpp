@@ -1,0 +1,306 @@
+#include "RegistryText.h"
+
+#include "platform/Utf8.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace {
+
+const char header[] = "; Калейдор per-user registry\n";
+
+void appendEscaped(QByteArray& out, const char* p, qsizetype n)
+{
+    const char* end = p + n;
+    while (p < end) {
+        const char* run = p;
+        while (p < end && *p != '\\' && *p != '"' && *p != '\r' && *p != '\n' && *p != '\0')
+            ++p;
+        out.append(run, p - run);
+        if (p == end)
+            break;
+        switch (*p) {
+        case '\\': out.append("\\\\"); break;
+        case '"': out.append("\\\""); break;
+        case '\r': out.append("\\r"); break;
+        case '\n': out.append("\\n"); break;
+        default: out.append("\\0"); break;
+        }
+        ++p;
+    }
+}
+
+void appendQuoted(QByteArray& out, const QByteArray& bytes)
+{
+    out.append('"');
+    appendEscaped(out, bytes.constData(), bytes.size());
+    out.append('"');
+}
+
+void appendValue(QByteArray& out, const RegValue& v)
+{
+    if (v.name.isEmpty())
+        out.append('@');
+    else
+        appendQuoted(out, v.name.toUtf8());
+    out.append('=');
+    if (v.type == rtString && v.data.endsWith('\0')) {
+        out.append('"');
+        appendEscaped(out, v.data.constData(), v.data.size() - 1);
+        out.append('"');
+    } else if (v.type == rtDWord && v.data.size() == 4) {
+        quint32 x = 0;
+        for (int i = 0; i < 4; ++i)
+            x |= quint32(quint8(v.data[i])) << (8 * i);
+        out.append("dword:").append(QByteArray::number(x, 16).rightJustified(8, '0'));
+    } else {
+        out.append("hex(").append(QByteArray::number(v.type, 16)).append("):");
+        static const char digits[] = "0123456789abcdef";
+        for (qsizetype i = 0; i < v.data.size(); ++i) {
+            if (i)
+                out.append(',');
+            const auto b = quint8(v.data[i]);
+            out.append(digits[b >> 4]).append(digits[b & 15]);
+        }
+    }
+    out.append('\n');
+}
+
+void appendKey(QByteArray& out, const RegKey& key, const QByteArray& path, bool isRoot)
+{
+    // Keys without values are implied by their sub-keys; only an empty leaf
+    // needs a section of its own to survive.
+    if (!key.values().empty() || (key.subKeys().empty() && !isRoot)) {
+        if (out.size() > qsizetype(sizeof header - 1))
+            out.append('\n');
+        out.append('[').append(path).append("]\n");
+        for (const auto& v : key.values())
+            appendValue(out, v);
+    }
+    for (const auto& sub : key.subKeys())
+        appendKey(out, *sub, path + '\\' + sub->name().toUtf8(), false);
+}
+
+// A cursor over one line.
+class LineParser {
+public:
+    LineParser(const char* p, const char* end) : p_(p), end_(end) {}
+
+    bool atEnd() const { return p_ == end_; }
+    bool take(char c)
+    {
+        if (p_ == end_ || *p_ != c)
+            return false;
+        ++p_;
+        return true;
+    }
+    bool takeWord(const char* word)
+    {
+        const char* q = p_;
+        for (; *word; ++word, ++q)
+            if (q == end_ || (*q | 0x20) != *word)
+                return false;
+        p_ = q;
+        return true;
+    }
+    void skipBlanks()
+    {
+        while (p_ != end_ && (*p_ == ' ' || *p_ == '\t'))
+            ++p_;
+    }
+    // After the opening quote: the unescaped bytes up to the closing quote.
+    std::optional<QByteArray> quoted()
+    {
+        QByteArray out;
+        for (;;) {
+            const char* run = p_;
+            while (p_ != end_ && *p_ != '\\' && *p_ != '"')
+                ++p_;
+            out.append(run, p_ - run);
+            if (p_ == end_)
+                return std::nullopt;
+            if (*p_++ == '"')
+                return out;
+            if (p_ == end_)
+                return std::nullopt;
+            switch (*p_++) {
+            case '\\': out.append('\\'); break;
+            case '"': out.append('"'); break;
+            case 'r': out.append('\r'); break;
+            case 'n': out.append('\n'); break;
+            case '0': out.append('\0'); break;
+            default: return std::nullopt;
+            }
+        }
+    }
+    // Up to maxDigits hex digits, at least one.
+    std::optional<quint32> hexNumber(int maxDigits)
+    {
+        quint32 x = 0;
+        int n = 0;
+        for (; p_ != end_ && n < maxDigits; ++p_, ++n) {
+            const int d = digit(*p_);
+            if (d < 0)
+                break;
+            x = x << 4 | quint32(d);
+        }
+        if (n == 0 || (p_ != end_ && digit(*p_) >= 0))
+            return std::nullopt;
+        return x;
+    }
+    std::optional<QByteArray> hexBytes()
+    {
+        QByteArray out;
+        skipBlanks();
+        if (atEnd())
+            return out;
+        for (;;) {
+            skipBlanks();
+            const auto b = hexNumber(2);
+            if (!b)
+                return std::nullopt;
+            out.append(char(*b));
+            skipBlanks();
+            if (atEnd())
+                return out;
+            if (!take(','))
+                return std::nullopt;
+        }
+    }
+
+private:
+    static int digit(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            return (c | 0x20) - 'a' + 10;
+        return -1;
+    }
+    const char* p_;
+    const char* end_;
+};
+
+std::optional<RegValue> parseValue(LineParser& in)
+{
+    RegValue v;
+    if (!in.take('@')) {
+        if (!in.take('"'))
+            return std::nullopt;
+        const auto name = in.quoted();
+        if (!name)
+            return std::nullopt;
+        v.name = QString::fromUtf8(*name);
+    }
+    in.skipBlanks();
+    if (!in.take('='))
+        return std::nullopt;
+    in.skipBlanks();
+    if (in.take('"')) {
+        auto text = in.quoted();
+        if (!text)
+            return std::nullopt;
+        text->append('\0');
+        v.type = rtString;
+        v.data = std::move(*text);
+    } else if (in.takeWord("dword:")) {
+        const auto x = in.hexNumber(8);
+        if (!x)
+            return std::nullopt;
+        v = RegValue::dword(v.name, *x);
+    } else if (in.takeWord("hex")) {
+        v.type = rtBinary;
+        if (in.take('(')) {
+            const auto t = in.hexNumber(8);
+            if (!t || !in.take(')'))
+                return std::nullopt;
+            v.type = *t;
+        }
+        if (!in.take(':'))
+            return std::nullopt;
+        auto bytes = in.hexBytes();
+        if (!bytes)
+            return std::nullopt;
+        v.data = std::move(*bytes);
+    } else {
+        return std::nullopt;
+    }
+    in.skipBlanks();
+    if (!in.atEnd())
+        return std::nullopt;
+    return v;
+}
+
+RegKey* parseSection(const QByteArray& line, RegKey& root)
+{
+    qsizetype end = line.size();
+    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t'))
+        --end;
+    if (end < 2 || line[0] != '[' || line[end - 1] != ']')
+        return nullptr;
+    const QStringList parts = QString::fromUtf8(line.mid(1, end - 2)).split(u'\\');
+    if (parts.first().compare(QLatin1String(RegistryText::rootName), Qt::CaseInsensitive) != 0)
+        return nullptr;
+    RegKey* key = &root;
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        if (!isValidKeyName(parts[i]))
+            return nullptr;
+        key = &key->ensureSubKey(parts[i]);
+    }
+    return key;
+}
+
+}  // namespace
+
+namespace RegistryText {
+
+QByteArray write(const RegKey& root)
+{
+    QByteArray out(header);
+    appendKey(out, root, rootName, true);
+    return out;
+}
+
+bool read(const QByteArray& text, RegKey& root, int* badLine)
+{
+    RegKey* key = nullptr;
+    // Editors elsewhere may start the file with a byte-order mark.
+    qsizetype start = text.startsWith("\xef\xbb\xbf") ? 3 : 0;
+    int number = 0;
+    while (start < text.size()) {
+        ++number;
+        qsizetype nl = text.indexOf('\n', start);
+        if (nl < 0)
+            nl = text.size();
+        qsizetype end = nl;
+        if (end > start && text[end - 1] == '\r')
+            --end;
+        const char* p = text.constData() + start;
+        const char* e = text.constData() + end;
+        start = nl + 1;
+        while (p != e && (*p == ' ' || *p == '\t'))
+            ++p;
+        if (p == e || *p == ';')
+            continue;
+        bool ok = isStrictUtf8(p, e - p);
+        if (ok && *p == '[') {
+            key = parseSection(QByteArray::fromRawData(p, e - p), root);
+            ok = key != nullptr;
+        } else if (ok) {
+            LineParser line(p, e);
+            auto value = key ? parseValue(line) : std::nullopt;
+            ok = value.has_value();
+            if (ok)
+                key->setValue(std::move(*value));
+        }
+        if (!ok) {
+            if (badLine)
+                *badLine = number;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace RegistryText

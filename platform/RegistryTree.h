@@ -1,0 +1,57 @@
+#pragma once
+// The registry's data: keys holding typed values and sub-keys, both in the
+// order they were created. Names compare without regard to case, as the
+// registry's do; the spelling of the first creation is kept.
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// Value types, numbered as the registry numbers them.
+enum RegType : quint32 {
+    rtNone = 0,
+    rtString = 1,
+    rtExpandString = 2,
+    rtBinary = 3,
+    rtDWord = 4,
+    rtQWord = 11,
+};
+
+struct RegValue {
+    QString name;
+    quint32 type = rtNone;
+    // The bytes as the registry holds them: a string is UTF-8 with its closing
+    // NUL, a DWORD four bytes little-endian.
+    QByteArray data;
+
+    static RegValue dword(const QString& name, quint32 value);
+    static RegValue string(const QString& name, const QString& text, quint32 type = rtString);
+};
+
+class RegKey {
+public:
+    explicit RegKey(QString name = {}) : name_(std::move(name)) {}
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    const QString& name() const { return name_; }
+
+    RegKey* subKey(const QString& name) const;
+    RegKey& ensureSubKey(const QString& name);
+    const std::vector<std::unique_ptr<RegKey>>& subKeys() const { return subKeys_; }
+
+    const RegValue* value(const QString& name) const;
+    // Replaces a value of the same name where it stands, or appends it.
+    void setValue(RegValue value);
+    const std::vector<RegValue>& values() const { return values_; }
+
+private:
+    QString name_;
+    std::vector<RegValue> values_;
+    std::vector<std::unique_ptr<RegKey>> subKeys_;
+};
+
+// Whether text can name a key: not empty, no "\" and nothing the text file
+// cannot keep on one line.
+bool isValidKeyName(const QString& name);

@@ -1,0 +1,68 @@
+#pragma once
+// The settings accessor: opens a key of the per-user registry and reads and
+// writes its values. Created for one operation and freed at its end.
+//
+// Writes are visible to this accessor at once and reach the file when
+// CloseKey is called, all in one commit. Writes not yet committed when the
+// accessor is destroyed are dropped: a sequence that failed half-way must not
+// leave half of its values behind.
+#include "platform/RegistryTree.h"
+#include "platform/UserRegistry.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class TRegistry {
+public:
+    TRegistry();  // the user's own store
+    explicit TRegistry(const QString& storeFile);
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    // A path beginning with "\" starts at the root, any other is relative to
+    // the open key (or the root when none is open). On success the key
+    // becomes the open key; on failure nothing changes. With canCreate every
+    // missing level is created.
+    bool OpenKey(const QString& path, bool canCreate);
+    bool ValueExists(const QString& name) const;
+
+    // Raise ERegistryException "Failed to get data for '%s'" for a missing
+    // value or one longer than 4 bytes, "Invalid data type for '%s'" for
+    // another type.
+    int ReadInteger(const QString& name) const;
+    bool ReadBool(const QString& name) const;
+    // Missing or empty gives ""; string and expandable string give their text
+    // up to the first NUL; other types raise "Invalid data type for '%s'".
+    QString ReadString(const QString& name) const;
+
+    // Raise "Failed to set data for '%s'" when no key is open.
+    void WriteInteger(const QString& name, int value);
+    void WriteBool(const QString& name, bool value);
+    void WriteString(const QString& name, const QString& value);
+
+    // Commits this accessor's writes and closes the open key. A failed commit
+    // raises "Failed to set data for '%s'" with the first value written; the
+    // writes are dropped and the file keeps its old content.
+    void CloseKey();
+
+    // "\Qx\настройки"-style path of the open key; empty when none is open.
+    QString CurrentPath() const;
+
+    // Where a damaged store file was moved when this accessor read it (or
+    // committed); empty when it was not.
+    QString DamagedStoreMovedTo() const { return store_.movedAside(); }
+
+private:
+    const RegValue* valueOrNull(const QString& name) const;
+    void write(RegValue value);
+
+    UserRegistry store_;
+    std::unique_ptr<RegKey> root_;
+    RegKey* current_ = nullptr;
+    QStringList currentPath_;
+    std::vector<RegChange> changes_;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The per-user registry file: $XDG_CONFIG_HOME/kaleidor/user.reg (or
+// ~/.config/kaleidor/user.reg). Read without locking, since it is only ever
+// replaced whole; changed under an advisory lock by re-reading the newest
+// file, replaying one accessor's changes on it and renaming a synced
+// temporary file over it, so running copies of the program never lose each
+// other's values and a failed commit leaves the old file complete.
+#include "platform/RegistryTree.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// One change an accessor made: a key it created, or a value it wrote.
+struct RegChange {
+    QStringList keyPath;  // names below the root
+    std::optional<RegValue> value;
+};
+
+class UserRegistry {
+public:
+    static QString defaultPath();
+
+    explicit UserRegistry(QString path = defaultPath());
+
+    const QString& path() const { return path_; }
+
+    // The store as it is now. A missing or unreadable file is an empty store
+    // (an unreadable one is then refused by commit, so it is never
+    // overwritten). A file that cannot be parsed is renamed aside and the
+    // store starts empty; movedAside() then names the copy.
+    std::unique_ptr<RegKey> load();
+
+    // Applies changes to the newest file in one atomic replacement. Raises
+    // ERegistryException "Failed to set data for '%s'" with firstValueName
+    // when the file cannot be written; the old file then stays as it was.
+    void commit(const std::vector<RegChange>& changes, const QString& firstValueName);
+
+    // Where a damaged file was moved by the last load or commit; empty when
+    // none was.
+    const QString& movedAside() const { return movedAside_; }
+
+private:
+    enum class ReadResult { Missing, Parsed, Damaged, Unreadable };
+    ReadResult read(RegKey& root) const;
+    bool moveAside();
+
+    QString path_;
+    QString movedAside_;
+};

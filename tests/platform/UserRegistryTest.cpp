@@ -1,0 +1,377 @@
+// The per-user registry: its text form, the file store and the settings
+// accessor with its messages.
+#include "platform/Errors.h"
+#include "platform/RegistryText.h"
+#include "platform/TRegistry.h"
+#include "platform/UserRegistry.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Makes every file write of this process past `bytes` fail, as a full disk
+// does (root ignores permission bits, so a read-only folder cannot be used).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+QString message(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const ERegistryException& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+const char sampleText[] =
+    "; Калейдор per-user registry\n"
+    "[HKEY_CURRENT_USER\\Qx\\настройки]\n"
+    "\"Fon\"=dword:00c0c0c0\n"
+    "\"Font Name\"=\"Courier New\"\n"
+    "\"Playlist\"=\"/home/u/a.jpg\\r\\n/home/u/b \\\"c\\\" \\\\d.mp3\\r\\n\"\n"
+    "\"Neg\"=dword:fffffff6\n"
+    "\"Nul\"=\"a\\0b\"\n"
+    "\"Path\"=hex(2):25,48,00\n"
+    "\"Big\"=hex(b):01,02,03,04,05,06,07,08\n"
+    "\"Raw\"=hex(3):\n"
+    "\"q\\\"uote\"=\"\"\n"
+    "@=dword:00000001\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n"
+    "\"f1_l\"=dword:000000d3\n"
+    "\n"
+    "[HKEY_CURRENT_USER\\Qx\\empty]\n";
+
+}  // namespace
+
+TEST(RegistryText, ReadsEveryFormAndWritesItBackUnchanged)
+{
+    RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+    int bad = 0;
+    ASSERT_TRUE(RegistryText::read(sampleText, root, &bad)) << bad;
+    const RegKey* s = root.subKey(QStringLiteral("qx"))->subKey(QStringLiteral("НАСТРОЙКИ"));
+    ASSERT_NE(s, nullptr);
+    QStringList order;
+    for (const auto& v : s->values())
+        order << v.name;
+    EXPECT_EQ(order, QStringList({"Fon", "Font Name", "Playlist", "Neg", "Nul", "Path", "Big", "Raw", "q\"uote", ""}));
+    EXPECT_EQ(s->value("Playlist")->data, QByteArray("/home/u/a.jpg\r\n/home/u/b \"c\" \\d.mp3\r\n").append('\0'));
+    EXPECT_EQ(s->value("Nul")->data, QByteArray("a\0b\0", 4));
+    EXPECT_EQ(s->value("Neg")->data, QByteArray("\xf6\xff\xff\xff", 4));
+    EXPECT_EQ(s->value("Path")->type, rtExpandString);
+    EXPECT_EQ(s->value("Big")->type, rtQWord);
+    EXPECT_EQ(s->value("Raw")->data, QByteArray());
+    EXPECT_EQ(s->value("q\"uote")->data, QByteArray(1, '\0'));
+    EXPECT_EQ(RegistryText::write(root), QByteArray(sampleText));
+}
+
+TEST(RegistryText, AcceptsHandEditedVariants)
+{
+    const QByteArray text = "\xef\xbb\xbf; edited\r\n"
+                            "  [HKEY_CURRENT_USER\\A]  \r\n"
+                            "\"x\" = DWORD:FF \r\n"
+                            "\"b\"=hex:0a, 0B\r\n"
+                            "; a comment line\r\n"
+                            "[hkey_current_user\\a]\r\n"
+                            "\"X\"=dword:00000002\r\n";
+    RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+    int bad = 0;
+    ASSERT_TRUE(RegistryText::read(text, root, &bad)) << bad;
+    const RegKey* a = root.subKey(QStringLiteral("A"));
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->values().size(), 2u);
+    EXPECT_EQ(a->values()[0].name, QStringLiteral("x"));  // first spelling kept, value replaced
+    EXPECT_EQ(a->values()[0].data, QByteArray("\x02\0\0\0", 4));
+    EXPECT_EQ(a->values()[1].type, rtBinary);
+    EXPECT_EQ(a->values()[1].data, QByteArray("\x0a\x0b"));
+}
+
+TEST(RegistryText, RejectsDamagedTextNamingTheLine)
+{
+    const struct {
+        QByteArray text;
+        int line;
+    } cases[] = {
+        {"\"a\"=dword:00000001\n", 1},                          // value before any key
+        {"[HKEY_LOCAL_MACHINE\\Qx]\n", 1},                      // another root
+        {"[HKEY_CURRENT_USER\\Qx\n", 1},                        // no closing bracket
+        {"[HKEY_CURRENT_USER\\a\\\\b]\n", 1},                   // empty key name
+        {"[HKEY_CURRENT_USER]\n\"a\"=\"x\\q\"\n", 2},           // unknown escape
+        {"[HKEY_CURRENT_USER]\n\"a\"=\"open\n", 2},             // unterminated string
+        {"[HKEY_CURRENT_USER]\n\"a\"=dword:123456789\n", 2},    // nine digits
+        {"[HKEY_CURRENT_USER]\n\"a\"=dword:\n", 2},             // no digits
+        {"[HKEY_CURRENT_USER]\n\"a\"=hex(3):01,2g\n", 2},       // not a byte
+        {"[HKEY_CURRENT_USER]\n\"a\"=hex(3):01,\n", 2},         // dangling comma
+        {"[HKEY_CURRENT_USER]\n\"a\"=\"x\" junk\n", 2},         // text after the value
+        {"[HKEY_CURRENT_USER]\n\"a\"=\"\xcf\xf0\xe8\"\n", 2},   // not UTF-8
+        {"[HKEY_CURRENT_USER]\n\n\na=1\n", 4},                  // not a value line
+        {QByteArray("[HKEY_CURRENT_USER]\n\"a\"=\"x\"\0\n", 29), 2},  // a NUL byte
+    };
+    for (const auto& c : cases) {
+        RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+        int bad = 0;
+        EXPECT_FALSE(RegistryText::read(c.text, root, &bad)) << c.text.toStdString();
+        EXPECT_EQ(bad, c.line) << c.text.toStdString();
+    }
+}
+
+TEST(UserRegistry, PathFollowsXdgConfigHomeThenHome)
+{
+    TempConfigHome home;
+    EXPECT_EQ(UserRegistry::defaultPath(), home.path() + "/config/kaleidor/user.reg");
+    for (const char* unusable : {"", "relative/dir"}) {
+        qputenv("XDG_CONFIG_HOME", unusable);
+        EXPECT_EQ(UserRegistry::defaultPath(), home.path() + "/.config/kaleidor/user.reg") << unusable;
+    }
+}
+
+TEST(UserRegistry, FileIsCreatedWithItsFolderOnTheFirstWriteOnly)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    {
+        TRegistry reg;
+        EXPECT_FALSE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+        reg.CloseKey();
+    }
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.CloseKey();  // a created key is a change
+    }
+    EXPECT_EQ(readFile(file), QByteArray("; Калейдор per-user registry\n[HKEY_CURRENT_USER\\Qx\\настройки]\n"));
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteInteger(QStringLiteral("N"), 1);
+        // dropped: never closed
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("N")));
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files), QStringList({"user.reg", "user.reg.lock"}));
+}
+
+TEST(TRegistry, OpenKeyFollowsThePathRules)
+{
+    TempConfigHome home;
+    TRegistry reg;
+    EXPECT_TRUE(reg.OpenKey(QStringLiteral("Qx"), true));  // relative to the root when none is open
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("\\Qx"));
+    EXPECT_TRUE(reg.OpenKey(QStringLiteral("настройки\\mesto"), true));  // every level created
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("\\Qx\\настройки\\mesto"));
+    EXPECT_FALSE(reg.OpenKey(QStringLiteral("nowhere"), false));
+    EXPECT_FALSE(reg.OpenKey(QStringLiteral("\\Qx\\nowhere"), false));
+    EXPECT_FALSE(reg.OpenKey(QStringLiteral("bad\nname"), true));
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("\\Qx\\настройки\\mesto"));  // failures change nothing
+    EXPECT_TRUE(reg.OpenKey(QStringLiteral("\\QX\\НАСТРОЙКИ"), false));    // names ignore case
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("\\Qx\\настройки"));
+    EXPECT_TRUE(reg.OpenKey(QStringLiteral("mesto"), false));
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("\\Qx\\настройки\\mesto"));
+    reg.CloseKey();
+    EXPECT_EQ(reg.CurrentPath(), QString());
+    EXPECT_FALSE(reg.OpenKey(QStringLiteral("mesto"), false));  // relative to the root again
+}
+
+TEST(TRegistry, ReadsAndRaisesTheStoreMessages)
+{
+    TempConfigHome home;
+    writeFile(UserRegistry::defaultPath(), "[HKEY_CURRENT_USER\\Qx\\настройки]\n"
+                                           "\"Int\"=dword:fffffff6\n"
+                                           "\"Two\"=dword:00000002\n"
+                                           "\"Short\"=hex(4):07\n"
+                                           "\"Str3\"=\"abc\"\n"
+                                           "\"Str4\"=\"abcd\"\n"
+                                           "\"Bin2\"=hex(3):01,02\n"
+                                           "\"Empty\"=hex(7):\n"
+                                           "\"Nul\"=\"Курьер\\0tail\"\n"
+                                           "\"Exp\"=hex(2):24,48,4f,4d,45,00\n");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+    EXPECT_EQ(reg.ReadInteger("Int"), -10);
+    EXPECT_EQ(reg.ReadInteger("Short"), 7);
+    EXPECT_TRUE(reg.ReadBool("Two"));
+    EXPECT_EQ(reg.ReadString("Nul"), QStringLiteral("Курьер"));
+    EXPECT_EQ(reg.ReadString("Exp"), QStringLiteral("$HOME"));
+    EXPECT_EQ(reg.ReadString("Missing"), QString());
+    EXPECT_EQ(reg.ReadString("Empty"), QString());  // length zero, whatever its type
+    EXPECT_TRUE(reg.ValueExists("int"));
+    EXPECT_FALSE(reg.ValueExists("Missing"));
+
+    const struct {
+        std::function<void()> read;
+        const char* expected;
+    } failures[] = {
+        {[&] { reg.ReadInteger("Missing"); }, "Failed to get data for 'Missing'"},
+        {[&] { reg.ReadBool("Missing"); }, "Failed to get data for 'Missing'"},
+        {[&] { reg.ReadInteger("Str3"); }, "Invalid data type for 'Str3'"},  // 4 bytes with its NUL
+        {[&] { reg.ReadInteger("Str4"); }, "Failed to get data for 'Str4'"},  // 5 bytes: too long
+        {[&] { reg.ReadInteger("Bin2"); }, "Invalid data type for 'Bin2'"},
+        {[&] { reg.ReadString("Int"); }, "Invalid data type for 'Int'"},
+        {[&] { reg.ReadString("Bin2"); }, "Invalid data type for 'Bin2'"},
+    };
+    for (const auto& f : failures)
+        EXPECT_EQ(message(f.read), QString::fromUtf8(f.expected));
+
+    reg.CloseKey();
+    EXPECT_EQ(message([&] { reg.ReadInteger("Int"); }), QStringLiteral("Failed to get data for 'Int'"));
+    EXPECT_EQ(message([&] { reg.WriteString("Z", "1"); }), QStringLiteral("Failed to set data for 'Z'"));
+}
+
+TEST(TRegistry, WritesAreSeenAtOnceAndCommittedOnCloseKeepingOtherValues)
+{
+    TempConfigHome home;
+    writeFile(UserRegistry::defaultPath(), "[HKEY_CURRENT_USER\\Qx\\настройки]\n"
+                                           "\"N\"=dword:00000004\n"
+                                           "\"Unknown\"=hex(3):ab\n"
+                                           "\"Fon\"=dword:00000000\n");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+    reg.WriteInteger("Fon", 12632256);
+    reg.WriteString("Playlist", QStringLiteral("/a/\"б\"\\c\r\n"));
+    reg.WriteBool("L_P", true);
+    EXPECT_EQ(reg.ReadInteger("Fon"), 12632256);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("mesto"), true));
+    reg.WriteInteger("f1_l", -1200);
+
+    {  // another copy counts its start before this one closes
+        TRegistry other;
+        ASSERT_TRUE(other.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        other.WriteInteger("N", other.ReadInteger("N") + 1);
+        other.CloseKey();
+    }
+    reg.CloseKey();
+    EXPECT_EQ(readFile(UserRegistry::defaultPath()),
+              QByteArray("; Калейдор per-user registry\n"
+                         "[HKEY_CURRENT_USER\\Qx\\настройки]\n"
+                         "\"N\"=dword:00000005\n"
+                         "\"Unknown\"=hex(3):ab\n"
+                         "\"Fon\"=dword:00c0c0c0\n"
+                         "\"Playlist\"=\"/a/\\\"б\\\"\\\\c\\r\\n\"\n"
+                         "\"L_P\"=dword:00000001\n"
+                         "\n"
+                         "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n"
+                         "\"f1_l\"=dword:fffffb50\n"));
+}
+
+TEST(UserRegistry, ConcurrentCommitsLoseNothing)
+{
+    TempConfigHome home;
+    constexpr int rounds = 20;
+    auto writer = [](const char* prefix) {
+        for (int i = 0; i < rounds; ++i) {
+            TRegistry reg;
+            reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true);
+            reg.WriteInteger(QString::fromLatin1(prefix) + QString::number(i), i);
+            reg.CloseKey();
+        }
+    };
+    std::thread a(writer, "a"), b(writer, "b");
+    a.join();
+    b.join();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+    for (int i = 0; i < rounds; ++i) {
+        EXPECT_EQ(reg.ReadInteger(QStringLiteral("a%1").arg(i)), i);
+        EXPECT_EQ(reg.ReadInteger(QStringLiteral("b%1").arg(i)), i);
+    }
+}
+
+TEST(UserRegistry, DamagedFileIsMovedAsideNeverDeleted)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    const QByteArray damaged = "[HKEY_CURRENT_USER\\Qx\\настройки]\n\"N\"=dword:zz\n";
+    writeFile(file, damaged);
+    QString aside;
+    {
+        TRegistry reg;
+        aside = reg.DamagedStoreMovedTo();
+        EXPECT_FALSE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));  // as on a first start
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteInteger("N", 1);
+        reg.CloseKey();
+    }
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("/user\\.reg\\.damaged-\\d{8}-\\d{6}$")).match(aside).hasMatch())
+        << aside.toStdString();
+    EXPECT_EQ(readFile(aside), damaged);
+    EXPECT_TRUE(readFile(file).contains("\"N\"=dword:00000001"));
+    TRegistry again;
+    EXPECT_EQ(again.DamagedStoreMovedTo(), QString());
+
+    // A second damaged file in the same second gets a name of its own.
+    writeFile(file, damaged);
+    TRegistry third;
+    EXPECT_NE(third.DamagedStoreMovedTo(), aside);
+    EXPECT_EQ(readFile(third.DamagedStoreMovedTo()), damaged);
+}
+
+TEST(UserRegistry, FailedCommitRaisesAndKeepsTheOldFile)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    const QByteArray old = "[HKEY_CURRENT_USER\\Qx\\настройки]\n\"N\"=dword:00000003\n";
+    writeFile(file, old);
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteInteger("Fon", 0);
+        reg.WriteString("Playlist", QString(5000, u'x'));
+        const FileSizeLimit diskFull(1000);
+        EXPECT_EQ(message([&] { reg.CloseKey(); }), QStringLiteral("Failed to set data for 'Fon'"));
+    }
+    EXPECT_EQ(readFile(file), old);
+    const QStringList left = QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files);
+    EXPECT_EQ(left, QStringList({"user.reg", "user.reg.lock"}));
+
+    // A folder that cannot be made: the config folder is a file.
+    qputenv("XDG_CONFIG_HOME", file.toUtf8());
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), true));
+    reg.WriteInteger("N", 1);
+    EXPECT_EQ(message([&] { reg.CloseKey(); }), QStringLiteral("Failed to set data for 'N'"));
+    EXPECT_EQ(readFile(file), old);
+}
