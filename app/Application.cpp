@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "SettingsStore.h"
 #include "TForm1.h"
 #include "TForm4.h"
 #include "media/TForm2.h"
@@ -13,14 +14,22 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <functional>
+
 namespace Application {
 
 namespace {
+// Builds a window and runs its creation handler; start-up work that the
+// shell does for a window of a lower layer runs as part of that handler.
 template <class Form>
-void createForm(Form*& reference, bool visible)
+void createForm(Form*& reference, bool visible, const std::function<void()>& shellWork = {})
 {
     reference = new Form;
-    safeCall([&] { reference->FormCreate(); });
+    safeCall([&] {
+        reference->FormCreate();
+        if (shellWork)
+            shellWork();
+    });
     if (visible) {
         reference->show();
         reference->activateWindow();
@@ -61,7 +70,7 @@ void createWindows()
     createForm(Form4, false);
     createForm(AboutBox, false);
     createForm(ThumbFromFileForm, false);
-    createForm(Form8, false);
+    createForm(Form8, false, [] { SettingsStore::countStartAndPlaceWindows(); });
 }
 
 void destroyWindows()
