@@ -1,0 +1,64 @@
+#pragma once
+// The playlist: an ordered list of text entries (normally full file paths)
+// with at most one selected. It is the model behind the main window's list.
+#include <QAbstractListModel>
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The playlist's text form, shared by playlist files and the stored value.
+namespace PlaylistText {
+// Every entry followed by CR LF, UTF-8.
+QByteArray encode(const QStringList& entries);
+// Up to the first NUL; split at CR LF, lone CR and lone LF (LF CR is two
+// breaks); a break at the very end adds no empty entry; no trimming. UTF-8
+// when the bytes are valid UTF-8, otherwise Windows-1251.
+QStringList decode(const QByteArray& bytes);
+}  // namespace PlaylistText
+
+class Playlist : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit Playlist(QObject* parent = nullptr);
+
+    int count() const;
+    const QString& at(int index) const;  // raises EListError "List index out of bounds (%d)"
+    QStringList entries() const;
+
+    int selectedIndex() const { return selected_; }  // -1 when none
+    void setSelectedIndex(int index);                 // -1 clears; out of range raises EListError
+
+    void append(const QString& entry);
+    void append(const QStringList& entries);
+    void clear();
+    void setEntries(const QStringList& entries);  // replaces all; selection lost
+    void deleteSelected();                         // keeps the selection near the removed entry
+
+    QString text() const { return QString::fromUtf8(PlaylistText::encode(entries())); }
+    void setText(const QString& text);
+
+    // Playlist files. load raises EFOpenError("Cannot open file %s") and leaves
+    // the playlist unchanged; save replaces the file atomically and raises
+    // EFCreateError("Cannot create file %s"), leaving any old file intact.
+    void loadFromFile(const QString& path);
+    void saveToFile(const QString& path) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+signals:
+    void selectionChanged(int index);
+
+private:
+    std::vector<QString> entries_;
+    int selected_ = -1;
+};
+
+// The name a playlist is saved under: ".qx" is appended to the name chosen,
+// whatever it already ends with.
+QString playlistSaveName(const QString& chosen);
+
+// The file-name part of an entry: the text after its last "/".
+QString entryFileName(const QString& entry);

@@ -1,0 +1,256 @@
+// The playlist: its text form, the editing and selection rules, and the
+// playlist files.
+#include "app/Playlist.h"
+#include "platform/Errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Makes every file write of this process past `bytes` fail, as a full disk
+// does (tests run as root, who ignores permission bits).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+template <class E, class F>
+QString failure(F f)
+{
+    try {
+        f();
+    } catch (const E& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+QStringList three()
+{
+    return {QStringLiteral("/a/1.jpg"), QStringLiteral("/a/2.mp3"), QStringLiteral("/a/3.avi")};
+}
+
+}  // namespace
+
+TEST(PlaylistText, DecodesTheByteCases)
+{
+    const struct {
+        QByteArray bytes;
+        QStringList entries;
+    } cases[] = {
+        {"a\r\nb", {"a", "b"}},
+        {"a\nb\r\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\n\rb", {"a", "", "b"}},          // LF CR is two breaks
+        {"a\r\n\r\nb\r\n", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"", {}},
+        {"  a b \t\r\n\"q\"\r\n", {"  a b \t", "\"q\""}},  // nothing trimmed or unquoted
+        {QByteArray("a\r\nb\0c\r\nd", 9), {"a", "b"}},     // the text ends at its first NUL
+        {QByteArray("\0a\r\n", 4), {}},
+        {"x\x01\x7fy\r\n", {"x\x01\x7fy"}},                // control characters kept
+        {"/home/\xd0\xb0.mp3\r\n", {QStringLiteral("/home/а.mp3")}},
+        // Not UTF-8: the older Cyrillic code page.
+        {"C:\\\xcc\xf3\xe7\xfb\xea\xe0\\\xa8\xeb\xea\xe0.mp3\r\n\xb9 1\r\n",
+         {QStringLiteral("C:\\Музыка\\Ёлка.mp3"), QStringLiteral("№ 1")}},
+        // One bad sequence anywhere decides for the whole text.
+        {"/\xd0\xb0\r\n/\xff\r\n", {QStringLiteral("/Р°"), QStringLiteral("/я")}},
+        {"\xc0\xaf", {QStringLiteral("АЇ")}},        // overlong form
+        {"\xed\xa0\x80", {QStringLiteral("н\u00a0Ђ")}},   // encoded surrogate
+        {"\xf4\x90\x80\x80", {QStringLiteral("фђЂЂ")}},  // above U+10FFFF
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaylistText::decode(c.bytes), c.entries) << c.bytes.toHex().toStdString();
+}
+
+TEST(PlaylistText, EncodesEveryEntryWithCrLfAndReadsItBack)
+{
+    EXPECT_EQ(PlaylistText::encode({}), QByteArray());
+    const QStringList entries{QStringLiteral("/музыка/а.mp3"), QString(), QStringLiteral(" b "), QString()};
+    const QByteArray bytes = PlaylistText::encode(entries);
+    EXPECT_EQ(bytes, QByteArray("/\xd0\xbc\xd1\x83\xd0\xb7\xd1\x8b\xd0\xba\xd0\xb0/\xd0\xb0.mp3\r\n\r\n b \r\n\r\n"));
+    EXPECT_EQ(PlaylistText::decode(bytes), entries);
+}
+
+TEST(Playlist, DeleteKeepsTheSelectionNear)
+{
+    const struct {
+        int count;
+        int selected;
+        QStringList left;
+        int selectedAfter;
+    } cases[] = {
+        {3, 1, {"/a/1.jpg", "/a/3.avi"}, 1},  // the follower takes its place
+        {3, 0, {"/a/2.mp3", "/a/3.avi"}, 0},
+        {3, 2, {"/a/1.jpg", "/a/2.mp3"}, 1},  // the last: the new last
+        {1, 0, {}, -1},
+        {3, -1, {"/a/1.jpg", "/a/2.mp3", "/a/3.avi"}, -1},  // nothing selected: nothing removed
+    };
+    for (const auto& c : cases) {
+        Playlist list;
+        list.setEntries(three().mid(0, c.count));
+        list.setSelectedIndex(c.selected);
+        list.deleteSelected();
+        EXPECT_EQ(list.entries(), c.left) << c.selected;
+        EXPECT_EQ(list.selectedIndex(), c.selectedAfter) << c.selected;
+    }
+}
+
+TEST(Playlist, EditsNotifyViewsAndLoseTheSelectionWhenReplaced)
+{
+    Playlist list;
+    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy selection(&list, &Playlist::selectionChanged);
+    list.append(three());
+    list.append(QStringLiteral("/b/4.gif"));
+    list.append(QStringList());
+    ASSERT_EQ(inserted.size(), 2);  // one notice per batch
+    EXPECT_EQ(inserted[0][2].toInt(), 2);
+    EXPECT_EQ(list.count(), 4);
+    EXPECT_EQ(list.data(list.index(3), Qt::DisplayRole).toString(), QStringLiteral("/b/4.gif"));
+
+    list.setSelectedIndex(2);
+    list.setText(QStringLiteral("x\r\ny\0z"));
+    EXPECT_EQ(list.entries(), QStringList({"x", "y"}));
+    EXPECT_EQ(list.selectedIndex(), -1);
+    list.setSelectedIndex(1);
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.selectedIndex(), -1);
+    QList<int> seen;
+    for (const auto& args : selection)
+        seen << args[0].toInt();
+    EXPECT_EQ(seen, QList<int>({2, -1, 1, -1}));
+    EXPECT_EQ(list.text(), QString());
+}
+
+TEST(Playlist, IndexOutOfRangeRaisesTheListMessage)
+{
+    Playlist list;
+    list.setEntries(three());
+    EXPECT_EQ(failure<EListError>([&] { list.at(3); }), QStringLiteral("List index out of bounds (3)"));
+    EXPECT_EQ(failure<EListError>([&] { list.at(-1); }), QStringLiteral("List index out of bounds (-1)"));
+    EXPECT_EQ(failure<EListError>([&] { list.setSelectedIndex(3); }), QStringLiteral("List index out of bounds (3)"));
+    EXPECT_EQ(list.selectedIndex(), -1);
+}
+
+TEST(Playlist, SavedFilesLoadBackIdentical)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.qx"));
+    Playlist list;
+    const QStringList entries{QStringLiteral("/home/u/Музыка/песня.mp3"), QString(), QStringLiteral("relative name"),
+                              QString(300, u'д')};
+    list.setEntries(entries);
+    list.saveToFile(path);
+    list.clear();
+    list.loadFromFile(path);
+    EXPECT_EQ(list.entries(), entries);
+
+    list.clear();
+    list.saveToFile(path);
+    EXPECT_EQ(readFile(path), QByteArray());  // an empty playlist is a zero-byte file
+    list.setEntries(three());
+    list.loadFromFile(path);
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST(Playlist, LoadStopsAtTheFirstNulOfABinaryFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.jpg"));
+    QByteArray bytes("first\r\nsecond\xff");
+    bytes.append('\0');
+    bytes.append(QByteArray(3 << 20, 'x'));  // past the first chunk read
+    writeFile(path, bytes);
+    Playlist list;
+    list.loadFromFile(path);
+    EXPECT_EQ(list.entries(), QStringList({"first", QStringLiteral("secondя")}));
+}
+
+TEST(Playlist, LoadFailureRaisesAndKeepsThePlaylist)
+{
+    QTemporaryDir dir;
+    Playlist list;
+    list.setEntries(three());
+    list.setSelectedIndex(1);
+    for (const QString& path : {dir.filePath(QStringLiteral("missing.qx")), dir.path()}) {
+        EXPECT_EQ(failure<EFOpenError>([&] { list.loadFromFile(path); }), QStringLiteral("Cannot open file ") + path);
+        EXPECT_EQ(list.entries(), three());
+        EXPECT_EQ(list.selectedIndex(), 1);
+    }
+}
+
+TEST(Playlist, FailedSaveWritesNothingAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    Playlist list;
+    list.setEntries(QStringList(200, QStringLiteral("/some/rather/long/path/to/a/picture.jpg")));
+
+    const QString nowhere = dir.filePath(QStringLiteral("no/such/folder/list.qx"));
+    EXPECT_EQ(failure<EFCreateError>([&] { list.saveToFile(nowhere); }), QStringLiteral("Cannot create file ") + nowhere);
+    EXPECT_FALSE(QFile::exists(nowhere));
+
+    const QString path = dir.filePath(QStringLiteral("list.qx"));
+    writeFile(path, "old\r\n");
+    {
+        const FileSizeLimit diskFull(1000);
+        EXPECT_EQ(failure<EFCreateError>([&] { list.saveToFile(path); }), QStringLiteral("Cannot create file ") + path);
+    }
+    EXPECT_EQ(readFile(path), QByteArray("old\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"list.qx"}));
+}
+
+TEST(Playlist, NamesOfSavedFilesAndOfEntries)
+{
+    const struct {
+        const char* in;
+        const char* out;
+    } saveNames[] = {{"/h/list", "/h/list.qx"}, {"/h/list.qx", "/h/list.qx.qx"}, {"/h/a.list", "/h/a.list.qx"}};
+    for (const auto& c : saveNames)
+        EXPECT_EQ(playlistSaveName(QString::fromUtf8(c.in)), QString::fromUtf8(c.out));
+
+    const struct {
+        const char* in;
+        const char* out;
+    } fileNames[] = {{"/home/u/a.b.jpg", "a.b.jpg"}, {"a.jpg", "a.jpg"}, {"/home/u/", ""}, {"C:\\x\\y.jpg", "C:\\x\\y.jpg"}};
+    for (const auto& c : fileNames)
+        EXPECT_EQ(entryFileName(QString::fromUtf8(c.in)), QString::fromUtf8(c.out));
+}
