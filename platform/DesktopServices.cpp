@@ -1,6 +1,8 @@
 #include "DesktopServices.h"
 
 #include <QGuiApplication>
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -9,6 +11,12 @@
 namespace DesktopServices {
 
 namespace {
+Display* xDisplay()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
 xcb_connection_t* connection()
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -45,6 +53,32 @@ bool hasWindowManager()
     const xcb_window_t check = windowProperty(c, root, atom->atom);
     // A stale property left by a manager that has gone names a window that no longer points at itself.
     return check != XCB_NONE && windowProperty(c, check, atom->atom) == check;
+}
+
+bool hasMouseWheel()
+{
+    Display* display = xDisplay();
+    if (!display)
+        return false;
+    int opcode = 0, event = 0, error = 0;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &event, &error))
+        return false;
+    // The toolkit has announced XInput 2.2 on this connection, so the server
+    // reports scroll classes; asking for another version here would be refused.
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display, XIAllDevices, &count);
+    if (!devices)
+        return false;
+    const std::unique_ptr<XIDeviceInfo, decltype(&XIFreeDeviceInfo)> owned(devices, &XIFreeDeviceInfo);
+    for (int i = 0; i < count; ++i) {
+        const XIDeviceInfo& device = devices[i];
+        if (device.use != XISlavePointer && device.use != XIMasterPointer)
+            continue;
+        for (int c = 0; c < device.num_classes; ++c)
+            if (device.classes[c]->type == XIScrollClass)
+                return true;
+    }
+    return false;
 }
 
 }  // namespace DesktopServices

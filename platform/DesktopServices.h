@@ -11,4 +11,8 @@ bool isX11();
 // the X server (it announces itself with _NET_SUPPORTING_WM_CHECK).
 bool hasWindowManager();
 
+// True when the X server reports a pointer device with scroll axes (a mouse
+// wheel or its like). Nothing else tells whether a wheel is there.
+bool hasMouseWheel();
+
 }  // namespace DesktopServices

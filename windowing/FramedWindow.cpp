@@ -496,6 +496,9 @@ void FramedWindow::removeHook(FrameHook* hook) { hooks_.erase(std::remove(hooks_
 
 void FramedWindow::minimizeWindow()
 {
+    for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
+        if (hook->minimizing())
+            return;
     // Without a window manager nothing could show an iconified window again.
     if (DesktopServices::hasWindowManager())
         showMinimized();

@@ -37,6 +37,9 @@ public:
     virtual void moveEnded() {}
     virtual void aboutToShow() {}
     virtual void hidden() {}
+    // The window is about to be minimized; a hook that does it its own way
+    // (into the tray, rolled up) returns true and the window stays as it is.
+    virtual bool minimizing() { return false; }
 };
 
 class FramedWindow : public QWidget {

@@ -1,0 +1,23 @@
+#include "TabfColorPicker.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+
+TabfColorPicker::TabfColorPicker(QObject* parent) : Timer(parent, 100, true) {}
+
+std::optional<TColor> TabfColorPicker::colorUnderCursor() { return colorAt(QCursor::pos()); }
+
+std::optional<TColor> TabfColorPicker::colorAt(const QPoint& global)
+{
+    QScreen* screen = QGuiApplication::screenAt(global);
+    if (!screen)
+        return std::nullopt;
+    const QPoint local = global - screen->geometry().topLeft();
+    const QImage pixel = screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage();
+    if (pixel.isNull() || pixel.width() < 1 || pixel.height() < 1)
+        return std::nullopt;
+    return fromQColor(pixel.pixelColor(0, 0));
+}
