@@ -2,7 +2,7 @@
 
 TForm3* Form3 = nullptr;
 
-TForm3::TForm3(QWidget* parent) : FramedWindow(parent)
+TForm3::TForm3(QWidget* parent) : FramedWindow(parent), acFormMagnet1(new TacFormMagnet(this))
 {
     setObjectName(QStringLiteral("Form3"));
     setCaption(QStringLiteral("Экран"));

@@ -2,7 +2,7 @@
 
 TForm8* Form8 = nullptr;
 
-TForm8::TForm8(QWidget* parent) : FramedWindow(parent)
+TForm8::TForm8(QWidget* parent) : FramedWindow(parent), acFormMagnet1(new TacFormMagnet(this))
 {
     setObjectName(QStringLiteral("Form8"));
     setCaption(QStringLiteral("Видео"));
