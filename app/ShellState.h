@@ -9,6 +9,7 @@ struct ShellState {
     int VideoNaturalHeight = 0;
     // Stored options as read at start-up, held for the settings dialog.
     bool StoredShrinkPictures = true;  // "Lit_p"
+    bool StoredLoadLastPlaylist = true;  // "L_P"; unlike LoadLastPlaylist, true when nothing was read
     bool StoredTrayIcon = true;        // "IC_S"
     bool StoredWheelResize = true;     // "K_R"
 };
