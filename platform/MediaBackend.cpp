@@ -211,6 +211,9 @@ void MediaBackend::handle(GstMessage* message, bool current)
     case GST_MESSAGE_EOS:
         if (!current)
             break;
+        // Where the stream really ended is the best length there is.
+        if (const std::int64_t end = rawPositionMs() - originMs_; end > 0 && (lengthEstimated_ || end > lengthMs_))
+            lengthMs_ = end;
         atEnd_ = true;
         mode_ = MediaMode::Stopped;
         gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
@@ -224,8 +227,10 @@ void MediaBackend::handle(GstMessage* message, bool current)
         endPending(MediaCompletion::Failure);
         break;
     case GST_MESSAGE_DURATION_CHANGED:
-        // Some streams (MP3 without a header) only know their length late.
-        updateLength();
+        // Some streams (MP3 without a header) only know their length late;
+        // once they have ended, their end is the length.
+        if (!atEnd_)
+            updateLength();
         break;
     default:
         break;
@@ -322,6 +327,9 @@ std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
     notifyPending_ = false;
     mode_ = MediaMode::Stopped;
     readStreamFacts();
+    originMs_ = std::max<std::int64_t>(0, rawPositionMs());
+    if (lengthMs_ == 0)
+        learnLength(1000);
     return MediaResult::Ok;
 }
 
@@ -353,6 +361,7 @@ std::uint32_t MediaBackend::waitPreroll(int timeoutMs)
 void MediaBackend::readStreamFacts()
 {
     lengthMs_ = 0;
+    lengthEstimated_ = false;
     updateLength();
     gint videoStreams = 0;
     g_object_get(pipeline_.get(), "n-video", &videoStreams, nullptr);
@@ -372,6 +381,38 @@ void MediaBackend::readStreamFacts()
     const int parD = std::max(1, GST_VIDEO_INFO_PAR_D(&info));
     const auto width = static_cast<int>(gst_util_uint64_scale_int_round(GST_VIDEO_INFO_WIDTH(&info), parN, parD));
     natural_ = QSize(width, GST_VIDEO_INFO_HEIGHT(&info));
+}
+
+void MediaBackend::learnLength(int timeoutMs)
+{
+    // Streams without a length header (MP3, AC3) only estimate it once data
+    // flows: let a moment of it through silently, then go back to the start.
+    gboolean muted = FALSE;
+    g_object_get(pipeline_.get(), "mute", &muted, nullptr);
+    g_object_set(pipeline_.get(), "mute", TRUE, nullptr);
+    gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (lengthMs_ == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::unique_lock lock(queueMutex_);
+        queueReady_.wait_for(lock, std::chrono::milliseconds(10));
+        lock.unlock();
+        updateLength();
+    }
+    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
+    gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
+                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
+    settle();
+    ++generation_;
+    g_object_set(pipeline_.get(), "mute", muted, nullptr);
+    lengthEstimated_ = true;
+}
+
+std::int64_t MediaBackend::rawPositionMs() const
+{
+    gint64 ns = 0;
+    if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &ns) || ns < 0)
+        return 0;
+    return nsToMs(ns);
 }
 
 void MediaBackend::updateLength()
@@ -401,6 +442,7 @@ std::uint32_t MediaBackend::close()
     atEnd_ = false;
     mode_ = MediaMode::NotReady;
     lengthMs_ = 0;
+    originMs_ = 0;
     natural_ = QSize();
     return MediaResult::Ok;
 }
@@ -539,10 +581,7 @@ std::uint32_t MediaBackend::position(std::int64_t& ms) const
         ms = length;
         return MediaResult::Ok;
     }
-    gint64 ns = 0;
-    if (!gst_element_query_position(pipeline_.get(), GST_FORMAT_TIME, &ns) || ns < 0)
-        return MediaResult::Ok;
-    ms = std::min(nsToMs(ns), length);
+    ms = std::clamp<std::int64_t>(rawPositionMs() - originMs_, 0, length);
     return MediaResult::Ok;
 }
 

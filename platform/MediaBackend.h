@@ -102,6 +102,8 @@ private:
     std::uint32_t settle(int timeoutMs = 5000);
     void readStreamFacts();
     void updateLength();
+    void learnLength(int timeoutMs);
+    std::int64_t rawPositionMs() const;
     void applyOutputCaps();
     void complete(MediaCompletion result);
     void endPending(MediaCompletion result);
@@ -128,6 +130,9 @@ private:
     bool notifyPending_ = false;
     MediaMode mode_ = MediaMode::NotReady;
     std::int64_t lengthMs_ = 0;
+    bool lengthEstimated_ = false;
+    // Where the stream's own clock stands at its first frame.
+    std::int64_t originMs_ = 0;
     QSize natural_;
     QSize outputSize_;
 };

@@ -1,0 +1,169 @@
+// What the control reports for files it cannot play and for calls without a device.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <unistd.h>
+
+#include <functional>
+#include <set>
+
+#include "MediaFixtures.h"
+#include "TestSupport.h"
+#include "media/TMediaPlayer.h"
+#include "platform/Errors.h"
+#include "platform/MediaBackend.h"
+
+namespace {
+
+QString writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = scratchPath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+QByteArray fixtureBytes(Fixture kind)
+{
+    QFile file(fixture(kind));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// An AVI whose video is in a codec nobody knows.
+QByteArray unknownCodecAvi()
+{
+    QByteArray bytes = fixtureBytes(Fixture::VideoOnlyAvi);
+    bytes.replace("MJPG", "QZQZ");
+    return bytes;
+}
+
+QString unreadableFile()
+{
+    const QString path = writeFile(QStringLiteral("locked.wav"), fixtureBytes(Fixture::Wav));
+    QFile::setPermissions(path, QFileDevice::Permissions());
+    return path;
+}
+
+struct BadFile {
+    const char* name;
+    std::function<QString()> path;
+    std::uint32_t code;
+};
+
+TEST(MediaPlayerErrors, EachKindOfBadFileHasItsOwnCodeAndGStreamersText)
+{
+    const QList<BadFile> cases = {
+        {"missing", [] { return scratchPath(QStringLiteral("no-such-file.wav")); }, MediaResult::FileNotFound},
+        {"text named .mp3", [] { return writeFile(QStringLiteral("text.mp3"), "just some words\n"); },
+         MediaResult::NotMedia},
+        {"empty", [] { return writeFile(QStringLiteral("empty.wav"), {}); }, MediaResult::EmptyFile},
+        {"unknown codec", [] { return writeFile(QStringLiteral("odd.avi"), unknownCodecAvi()); },
+         MediaResult::MissingDecoder},
+        {"truncated avi", [] { return writeFile(QStringLiteral("cut.avi"), fixtureBytes(Fixture::MjpegAvi).left(300)); },
+         0},
+    };
+    std::set<std::uint32_t> seen;
+    for (const BadFile& bad : cases) {
+        SCOPED_TRACE(bad.name);
+        TMediaPlayer player;
+        player.SetFileName(bad.path());
+        QString message;
+        try {
+            player.OpenMedia();
+            ADD_FAILURE() << "opened";
+        } catch (const EMCIDeviceError& e) {
+            message = e.message();
+        }
+        EXPECT_FALSE(player.DeviceOpen());
+        EXPECT_EQ(player.DeviceID(), 0);
+        if (bad.code != 0) {
+            EXPECT_EQ(player.LastError(), bad.code);
+        }
+        EXPECT_NE(player.LastError(), 0u);
+        EXPECT_FALSE(message.isEmpty());
+        EXPECT_EQ(message, player.LastErrorText());
+        EXPECT_NE(message, QStringLiteral("Unknown error code"));
+        seen.insert(player.LastError());
+    }
+    EXPECT_EQ(seen.size(), cases.size()) << "two kinds of bad file share a code";
+
+    if (::geteuid() != 0) {
+        TMediaPlayer player;
+        player.SetFileName(unreadableFile());
+        EXPECT_THROW(player.OpenMedia(), EMCIDeviceError);
+        EXPECT_EQ(player.LastError(), MediaResult::CannotRead);
+    }
+}
+
+TEST(MediaPlayerErrors, FailedOpenClosesThePreviousFile)
+{
+    TMediaPlayer player;
+    player.SetFileName(fixture(Fixture::Wav));
+    player.OpenMedia();
+    ASSERT_TRUE(player.DeviceOpen());
+    player.SetFileName(scratchPath(QStringLiteral("gone.wav")));
+    EXPECT_THROW(player.OpenMedia(), EMCIDeviceError);
+    EXPECT_FALSE(player.DeviceOpen());
+    EXPECT_EQ(player.AutoEnabledButtons(), TButtonSet{});
+}
+
+TEST(MediaPlayerErrors, EveryOperationThatNeedsADeviceRaisesAndLeavesLastErrorAlone)
+{
+    TMediaPlayer player;
+    player.SetFileName(scratchPath(QStringLiteral("absent.ogg")));
+    EXPECT_THROW(player.OpenMedia(), EMCIDeviceError);
+    const std::uint32_t before = player.LastError();
+    ASSERT_EQ(before, MediaResult::FileNotFound);
+
+    const QList<std::pair<const char*, std::function<void()>>> operations = {
+        {"StartPlay", [&] { player.StartPlay(); }},
+        {"StopPlay", [&] { player.StopPlay(); }},
+        {"TogglePause", [&] { player.TogglePause(); }},
+        {"SkipNext", [&] { player.SkipNext(); }},
+        {"SkipPrevious", [&] { player.SkipPrevious(); }},
+        {"StepForward", [&] { player.StepForward(); }},
+        {"StepBackward", [&] { player.StepBackward(); }},
+        {"StartRecord", [&] { player.StartRecord(); }},
+        {"EjectMedia", [&] { player.EjectMedia(); }},
+        {"SeekTo", [&] { player.SeekTo(10); }},
+        {"RewindToStart", [&] { player.RewindToStart(); }},
+        {"QueryLength", [&] { player.QueryLength(); }},
+        {"QueryTimeFormat", [&] { player.QueryTimeFormat(); }},
+        {"QueryTrackCount", [&] { player.QueryTrackCount(); }},
+    };
+    for (const auto& [name, call] : operations) {
+        SCOPED_TRACE(name);
+        try {
+            call();
+            ADD_FAILURE() << "did not raise";
+        } catch (const EMCIDeviceError& e) {
+            EXPECT_EQ(e.message(), QStringLiteral("No MCI device open"));
+        }
+        EXPECT_EQ(player.LastError(), before);
+    }
+
+    player.CloseMedia();
+    EXPECT_EQ(player.LastError(), before);
+    TRect rect{1, 2, 3, 4};
+    player.GetVideoRect(rect);
+    player.SetVideoRect(TRect{});
+    EXPECT_EQ(rect, (TRect{1, 2, 3, 4}));
+    EXPECT_EQ(player.LastError(), before);
+
+    // The two queries that need no device report the failure in LastError.
+    EXPECT_EQ(player.QueryPosition(), 0);
+    EXPECT_EQ(player.LastError(), MediaResult::NoDevice);
+    EXPECT_EQ(player.QueryMode(), pmNotReady);
+    EXPECT_EQ(player.LastError(), MediaResult::NoDevice);
+}
+
+TEST(MediaPlayerErrors, ACodeWithoutTextReadsUnknownErrorCode)
+{
+    EXPECT_TRUE(MediaBackend::errorText(9999).isEmpty());
+    EXPECT_FALSE(MediaBackend::errorText(MediaResult::DecodeFailed).isEmpty());
+}
+
+}  // namespace
