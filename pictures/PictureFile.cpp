@@ -1,0 +1,94 @@
+#include "pictures/PictureFile.h"
+
+#include "pictures/BitmapDecoder.h"
+#include "pictures/GifDecoder.h"
+#include "pictures/IconDecoder.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/MetafileDecoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// No picture file the program can show is this large; refusing it early
+// keeps a mistaken choice (a disk image named .bmp) from eating memory.
+constexpr qint64 kMaxFileSize = 512LL * 1024 * 1024;
+
+QByteArray readPictureFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        pictureFailure(QStringLiteral("The picture file does not exist: %1").arg(path));
+    if (!info.isFile())
+        pictureFailure(QStringLiteral("Not a picture file: %1").arg(path));
+    if (info.size() == 0)
+        pictureFailure(QStringLiteral("The picture file is empty: %1").arg(path));
+    if (info.size() > kMaxFileSize)
+        pictureFailure(QStringLiteral("The picture file is too large: %1").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        pictureFailure(QStringLiteral("Cannot read the picture file %1: %2").arg(path, file.errorString()));
+    QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        pictureFailure(QStringLiteral("Cannot read the picture file %1: %2").arg(path, file.errorString()));
+    if (bytes.isEmpty())
+        pictureFailure(QStringLiteral("The picture file is empty: %1").arg(path));
+    return bytes;
+}
+
+PictureBytes bytesOf(const QByteArray& data)
+{
+    return PictureBytes(reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
+}
+
+}  // namespace
+
+PictureFile::PictureFile(QSize fullSize, QImage image, QByteArray reducible)
+    : fullSize_(fullSize), image_(std::move(image)), jpegData_(std::move(reducible))
+{
+}
+
+PictureFile PictureFile::load(const QString& path, QSize displayHint)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
+    const bool known = jpeg || extension == QLatin1String("bmp") || extension == QLatin1String("dib") ||
+                       extension == QLatin1String("ico") || extension == QLatin1String("gif") ||
+                       extension == QLatin1String("wmf") || extension == QLatin1String("emf");
+    if (!known)
+        pictureFailure(QStringLiteral("No picture decoder for \"%1\" files").arg(extension));
+
+    const QByteArray data = readPictureFile(path);
+    const PictureBytes bytes = bytesOf(data);
+    if (jpeg) {
+        const QSize full = jpegSize(bytes);
+        const int scale = jpegScaleFor(full, displayHint);
+        QImage image = decodeJpeg(bytes, scale);
+        return PictureFile(full, std::move(image), scale < kJpegFullScale ? data : QByteArray());
+    }
+    QImage image;
+    if (extension == QLatin1String("bmp") || extension == QLatin1String("dib"))
+        image = decodeBitmapFile(bytes);
+    else if (extension == QLatin1String("ico"))
+        image = decodeIcon(bytes);
+    else if (extension == QLatin1String("gif"))
+        image = decodeGif(bytes);
+    else
+        image = decodeMetafile(bytes, extension == QLatin1String("emf"));
+    const QSize full = image.size();
+    return PictureFile(full, std::move(image), {});
+}
+
+void PictureFile::ensureResolution(QSize displaySize)
+{
+    if (jpegData_.isEmpty())
+        return;
+    if (displaySize.width() <= image_.width() && displaySize.height() <= image_.height())
+        return;
+    const int scale = jpegScaleFor(fullSize_, displaySize);
+    QImage image = decodeJpeg(bytesOf(jpegData_), scale);
+    image_ = std::move(image);
+    if (scale == kJpegFullScale)
+        jpegData_.clear();
+}
