@@ -193,11 +193,6 @@ private:
 
 }  // namespace
 
-QSize jpegSize(PictureBytes data)
-{
-    return Decoder(data).size();
-}
-
 int jpegScaleFor(QSize full, QSize display)
 {
     if (display.width() <= 0 || display.height() <= 0)
@@ -221,7 +216,9 @@ QSize jpegScaledSize(QSize full, int scale)
     return QSize(scaled(full.width()), scaled(full.height()));
 }
 
-QImage decodeJpeg(PictureBytes data, int scale)
+DecodedJpeg decodeJpeg(PictureBytes data, QSize display)
 {
-    return Decoder(data).decode(scale);
+    Decoder decoder(data);
+    const int scale = jpegScaleFor(decoder.size(), display);
+    return {decoder.size(), decoder.decode(scale), scale};
 }

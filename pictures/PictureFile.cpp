@@ -62,10 +62,9 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
     const QByteArray data = readPictureFile(path);
     const PictureBytes bytes = bytesOf(data);
     if (jpeg) {
-        const QSize full = jpegSize(bytes);
-        const int scale = jpegScaleFor(full, displayHint);
-        QImage image = decodeJpeg(bytes, scale);
-        return PictureFile(full, std::move(image), scale < kJpegFullScale ? data : QByteArray());
+        DecodedJpeg decoded = decodeJpeg(bytes, displayHint);
+        return PictureFile(decoded.fullSize, std::move(decoded.image),
+                           decoded.scale < kJpegFullScale ? data : QByteArray());
     }
     QImage image;
     if (extension == QLatin1String("bmp") || extension == QLatin1String("dib"))
@@ -86,9 +85,8 @@ void PictureFile::ensureResolution(QSize displaySize)
         return;
     if (displaySize.width() <= image_.width() && displaySize.height() <= image_.height())
         return;
-    const int scale = jpegScaleFor(fullSize_, displaySize);
-    QImage image = decodeJpeg(bytesOf(jpegData_), scale);
-    image_ = std::move(image);
-    if (scale == kJpegFullScale)
+    DecodedJpeg decoded = decodeJpeg(bytesOf(jpegData_), displaySize);
+    image_ = std::move(decoded.image);
+    if (decoded.scale == kJpegFullScale)
         jpegData_.clear();
 }

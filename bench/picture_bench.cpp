@@ -1,0 +1,216 @@
+// Picture loading speed and memory: a 3840 × 2400 progressive and a 6000 ×
+// 4000 baseline JPEG, loaded at full size and at the halved size the shrink
+// option shows them at, side by side with djpeg decoding at the same scale.
+// Peak memory is measured in a fresh child process per case.
+//
+// Usage: bench_picture_bench [runs]
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureFile.h"
+#include "windowing/Rounding.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Something like a photograph: smooth gradients with fine noise, so the
+// encoder has real detail to keep.
+QByteArray photoPpm(int width, int height)
+{
+    QByteArray ppm = QByteArray("P6\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n255\n";
+    const qsizetype header = ppm.size();
+    ppm.resize(header + qsizetype(width) * height * 3);
+    auto* p = reinterpret_cast<unsigned char*>(ppm.data() + header);
+    unsigned seed = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int noise = int((seed >> 16) & 31) - 16;
+            *p++ = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
+            *p++ = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
+            *p++ = static_cast<unsigned char>(std::clamp(((x / 64 + y / 64) % 2) * 160 + 40 + noise, 0, 255));
+        }
+    return ppm;
+}
+
+double cpuMs(const rusage& r)
+{
+    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
+}
+
+double ownCpuMs()
+{
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return cpuMs(r);
+}
+
+// Runs a program to completion; returns its wall time in milliseconds, and
+// its processor time (user + system) in cpu when asked.
+double runTimed(std::vector<std::string> args, const char* stdoutPath = nullptr, std::string* captured = nullptr,
+                double* cpu = nullptr)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string out = stdoutPath ? stdoutPath : "/dev/null";
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::perror(argv[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (cpu)
+        *cpu = cpuMs(usage);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(1);
+    }
+    if (captured) {
+        QFile f(QString::fromStdString(out));
+        f.open(QIODevice::ReadOnly);
+        *captured = f.readAll().trimmed().toStdString();
+    }
+    return ms;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Child mode: load one picture at the given display size (0 0: full size)
+// and print the process's peak resident memory.
+int childMain(const char* path, int w, int h)
+{
+    const QSize hint = w > 0 ? QSize(w, h) : QSize();
+    if (std::strcmp(path, "-") != 0) {
+        const PictureFile picture = PictureFile::load(QString::fromLocal8Bit(path), hint);
+        std::printf("%ld %dx%d\n", peakRssKb(), picture.image().width(), picture.image().height());
+    } else {
+        std::printf("%ld -\n", peakRssKb());
+    }
+    return 0;
+}
+
+struct Case {
+    const char* label;
+    QString path;
+    QSize full;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "--child") == 0)
+        return childMain(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    const std::string cjpeg = "/usr/bin/cjpeg", djpeg = "/usr/bin/djpeg";
+    auto make = [&](const char* name, int w, int h, bool progressive) {
+        const QString ppm = dir.filePath(QStringLiteral("source.ppm")), jpg = dir.filePath(QString::fromLatin1(name));
+        QFile f(ppm);
+        f.open(QIODevice::WriteOnly);
+        f.write(photoPpm(w, h));
+        f.close();
+        std::vector<std::string> args = {cjpeg, "-quality", "90"};
+        if (progressive)
+            args.push_back("-progressive");
+        args.insert(args.end(), {"-outfile", jpg.toStdString(), ppm.toStdString()});
+        runTimed(args);
+        QFile::remove(ppm);
+        return Case{name, jpg, QSize(w, h)};
+    };
+    const Case cases[] = {make("progressive-3840x2400.jpg", 3840, 2400, true),
+                          make("baseline-6000x4000.jpg", 6000, 4000, false)};
+
+    std::printf("median of %d runs; wall clock and processor time (user + system) in ms\n", runs);
+    std::printf("%-26s %-6s %-6s %-10s %9s %9s %10s %10s\n", "picture", "shown", "scale", "decoded", "load", "load cpu",
+                "djpeg", "djpeg cpu");
+    for (const Case& c : cases) {
+        const std::string path = c.path.toStdString();
+        // Full size, then the halved window of the shrink option.
+        const QSize displays[] = {QSize(), QSize(roundInt(c.full.width() / 2.0), roundInt(c.full.height() / 2.0))};
+        for (const QSize& display : displays) {
+            const int scale = jpegScaleFor(c.full, display);
+            std::vector<double> ours, oursCpu, theirs, theirsCpu;
+            QSize decoded;
+            for (int i = 0; i < runs; ++i) {
+                const double cpuBefore = ownCpuMs();
+                const auto start = Clock::now();
+                {
+                    const PictureFile picture = PictureFile::load(c.path, display);
+                    decoded = picture.image().size();
+                }
+                ours.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+                oursCpu.push_back(ownCpuMs() - cpuBefore);
+                double cpu = 0;
+                theirs.push_back(runTimed({djpeg, "-scale", std::to_string(scale) + "/8", "-bmp", "-outfile",
+                                           "/dev/null", path},
+                                          nullptr, nullptr, &cpu));
+                theirsCpu.push_back(cpu);
+            }
+            std::printf("%-26s %-6s %d/8    %-10s %9.1f %9.1f %10.1f %10.1f\n", c.label,
+                        display.isValid() ? "half" : "full", scale,
+                        (std::to_string(decoded.width()) + "x" + std::to_string(decoded.height())).c_str(),
+                        median(ours), median(oursCpu), median(theirs), median(theirsCpu));
+        }
+    }
+
+    std::printf("\npeak resident memory of a fresh process loading one picture (VmHWM)\n");
+    const std::string self = "/proc/self/exe";
+    const std::string out = dir.filePath(QStringLiteral("child.txt")).toStdString();
+    std::string line;
+    runTimed({self, "--child", "-", "0", "0"}, out.c_str(), &line);
+    std::printf("%-26s %-8s %s kB\n", "(nothing loaded)", "", line.c_str());
+    const Case& big = cases[1];
+    for (const QSize& display : {QSize(), QSize(big.full.width() / 2, big.full.height() / 2)}) {
+        runTimed({self, "--child", big.path.toStdString(), std::to_string(display.width()),
+                  std::to_string(display.height())},
+                 out.c_str(), &line);
+        std::printf("%-26s %-8s %s (kB, decoded size)\n", big.label, display.isValid() ? "half" : "full",
+                    line.c_str());
+    }
+    return 0;
+}
