@@ -400,7 +400,8 @@ void MediaBackend::learnLength(int timeoutMs)
     }
     gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
     gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
-                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE), 0);
+                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                            originMs_ * GST_MSECOND);
     settle();
     ++generation_;
     g_object_set(pipeline_.get(), "mute", muted, nullptr);
@@ -525,7 +526,7 @@ std::uint32_t MediaBackend::seek(std::int64_t ms)
     mode_ = MediaMode::Seeking;
     const bool sent = gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
                                               GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                              target * GST_MSECOND);
+                                              (target + originMs_) * GST_MSECOND);
     const std::uint32_t settled = settle();
     // Anything the stream said before the jump is about the old place.
     ++generation_;

@@ -50,6 +50,10 @@ TEST_P(LengthOfEachFormat, OpensWithTwoSecondsAndTheRightCapabilities)
                                            : TButtonSet{btPlay, btNext, btPrev};
     EXPECT_EQ(player.AutoEnabledButtons(), expected);
     EXPECT_EQ(!player.NaturalSize().isEmpty(), GetParam().video);
+    // Positions count from the first frame, whatever clock the stream keeps.
+    player.SeekTo(1000);
+    EXPECT_EQ(player.LastError(), 0u);
+    EXPECT_NEAR(player.QueryPosition(), 1000, 60);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, LengthOfEachFormat,
