@@ -549,7 +549,13 @@ void TForm1::FormMouseWheel(int angleDelta)
     setOuterSize(outerWidth(), outerHeight() + change);
 }
 
-void TForm1::dropFile(const QString& path) { playlist_->append(path); }
+bool TForm1::dropFiles(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return false;
+    playlist_->append(urls.first().toLocalFile());
+    return true;
+}
 
 // ---------------------------------------------------------------- events
 
@@ -563,25 +569,26 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event)
 void TForm1::dropEvent(QDropEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.first().isLocalFile())
-        return;
-    event->acceptProposedAction();
-    // Only the first file of a drop is taken.
-    const QString path = urls.first().toLocalFile();
-    safeCall([&] { dropFile(path); });
+    safeCall([&] {
+        if (dropFiles(urls))
+            event->acceptProposedAction();
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == StatusLine && event->type() == QEvent::MouseMove) {
         safeCall([this] { StatusLineMouseMove(); });
-    } else if (event->type() == QEvent::Wheel && watched->isWidgetType()) {
-        // The wheel event climbs from the control under the mouse to its
-        // parents; it counts once, where it starts.
-        auto* widget = static_cast<QWidget*>(watched);
+    } else if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->window() == this) {
+        // One wheel event visits the control under the mouse, the controls it
+        // hands it on to and their parents; it counts once.
         auto* wheel = static_cast<QWheelEvent*>(event);
-        if (widget->window() == this && !widget->childAt(wheel->position().toPoint()))
+        if (event != lastWheel_ || wheel->timestamp() != lastWheelTime_) {
+            lastWheel_ = event;
+            lastWheelTime_ = wheel->timestamp();
             safeCall([&] { FormMouseWheel(wheel->angleDelta().y()); });
+        }
     }
     return FramedWindow::eventFilter(watched, event);
 }

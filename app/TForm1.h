@@ -11,6 +11,7 @@ class MediaLauncher;
 class MenuKeyRouter;
 class Playlist;
 class QAction;
+class QUrl;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -108,8 +109,9 @@ public:
     // Wheel steps over the window (120 units a notch).
     void FormMouseWheel(int angleDelta);
 
-    // A file dropped on the window: appended to the playlist.
-    void dropFile(const QString& path);
+    // Files dropped on the window: the first local file is appended to the
+    // playlist, the others are ignored. False when the drop held none.
+    bool dropFiles(const QList<QUrl>& urls);
 
 protected:
     void FormClose(CloseAction& action) override;
@@ -134,6 +136,8 @@ private:
     std::unique_ptr<SlideShow> slideShow_;
     bool syncing_ = false;
     int wheelRest_ = 0;
+    const QEvent* lastWheel_ = nullptr;
+    quint64 lastWheelTime_ = 0;
 };
 
 extern TForm1* Form1;

@@ -308,7 +308,11 @@ FramedWindow::FramedWindow(QWidget* parent)
     caption_->updateButtons();
 }
 
-FramedWindow::~FramedWindow() = default;
+FramedWindow::~FramedWindow()
+{
+    for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
+        hook->windowDestroyed();
+}
 
 void FramedWindow::setBorderStyle(BorderStyle style)
 {

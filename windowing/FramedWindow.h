@@ -40,6 +40,8 @@ public:
     // The window is about to be minimized; a hook that does it its own way
     // (into the tray, rolled up) returns true and the window stays as it is.
     virtual bool minimizing() { return false; }
+    // The window is being destroyed; its hooks must not reach it afterwards.
+    virtual void windowDestroyed() {}
 };
 
 class FramedWindow : public QWidget {

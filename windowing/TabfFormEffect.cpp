@@ -53,6 +53,13 @@ TabfFormEffect::~TabfFormEffect()
         form_->removeHook(this);
 }
 
+void TabfFormEffect::windowDestroyed()
+{
+    form_->client()->removeEventFilter(this);
+    form_ = nullptr;
+    shakingNow_ = false;
+}
+
 void TabfFormEffect::setShakeInterval(unsigned ms)
 {
     shaking_.interval = ms;
@@ -77,33 +84,32 @@ void TabfFormEffect::shake()
     // go away meanwhile; and the window goes back to its place however the
     // loop ends.
     const QPointer<TabfFormEffect> self(this);
-    const QPointer<FramedWindow> form(form_);
     struct PutBack {
         const QPointer<TabfFormEffect>& self;
-        const QPointer<FramedWindow>& form;
         QPoint home;
         ~PutBack()
         {
-            if (form)
-                form->move(home);
-            if (self)
-                self->shakingNow_ = false;
+            if (!self)
+                return;
+            if (self->form_)
+                self->form_->move(home);
+            self->shakingNow_ = false;
         }
-    } putBack{self, form, home};
+    } putBack{self, home};
     QElapsedTimer clock;
     clock.start();
     auto* random = QRandomGenerator::global();
-    while (self && form && shakingNow_) {
+    while (self && form_ && shakingNow_) {
         const int amplitude = int(shaking_.amplitude);
         const int dx = amplitude > 0 ? random->bounded(1, amplitude + 1) : 0;
         const int dy = amplitude > 0 ? random->bounded(1, amplitude + 1) : 0;
-        form->move(home + QPoint(dx, dy));
+        form_->move(home + QPoint(dx, dy));
         waitHandlingEvents(shaking_.interval);
         if (!self || clock.elapsed() >= qint64(shaking_.time))
             break;
     }
-    if (form)
-        form->move(home);
+    if (self && form_)
+        form_->move(home);
     if (self && OnShakingEnd)
         OnShakingEnd();
 }

@@ -58,10 +58,11 @@ public:
 
 private:
     bool minimizing() override;
+    void windowDestroyed() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeClientHeight(int from, int to, bool up);
 
-    QPointer<FramedWindow> form_;
+    FramedWindow* form_;  // cleared when the window goes away
     ShakeSettings shaking_;
     RollSettings rolling_;
     bool active_ = true;

@@ -78,6 +78,12 @@ void TabfTrayIcon::setVisible(bool on)
         showMainWindow();
 }
 
+void TabfTrayIcon::windowDestroyed()
+{
+    owner_->removeEventFilter(this);
+    owner_ = nullptr;
+}
+
 bool TabfTrayIcon::hostAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 void TabfTrayIcon::leftClick()
@@ -168,7 +174,7 @@ bool TabfTrayIcon::minimizing()
 // Minimizing through the window manager (task bar, keyboard).
 bool TabfTrayIcon::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == owner_ && event->type() == QEvent::WindowStateChange && owner_->isMinimized() &&
+    if (owner_ && watched == owner_ && event->type() == QEvent::WindowStateChange && owner_->isMinimized() &&
         minimizeToTray_ && hostAvailable()) {
         // Hiding a window inside its own state change confuses some window managers.
         QTimer::singleShot(0, this, guarded([this] {

@@ -68,11 +68,12 @@ public:
 
 private:
     bool minimizing() override;
+    void windowDestroyed() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void popup();
     void updateToolTip();
 
-    QPointer<FramedWindow> owner_;
+    FramedWindow* owner_;  // cleared when the window goes away
     QSystemTrayIcon* tray_;
     QPointer<QMenu> popupMenu_;
     QIcon icon_;
