@@ -4,10 +4,11 @@
 #include "pictures/GifDecoder.h"
 #include "pictures/IconDecoder.h"
 #include "pictures/JpegDecoder.h"
-#include "pictures/MetafileDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,7 +30,8 @@ QByteArray readPictureFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         pictureFailure(QStringLiteral("Cannot read the picture file %1: %2").arg(path, file.errorString()));
-    QByteArray bytes = file.read(kMaxFileSize + 1);
+    // Never more than was checked above, even if the file grew meanwhile.
+    QByteArray bytes = file.read(std::min(file.size(), kMaxFileSize));
     if (file.error() != QFileDevice::NoError)
         pictureFailure(QStringLiteral("Cannot read the picture file %1: %2").arg(path, file.errorString()));
     if (bytes.isEmpty())
@@ -53,9 +55,10 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
+    // Metafiles (.wmf, .emf) have no decoder here: the one player available
+    // crashes on damaged files, and a picture must never take the program down.
     const bool known = jpeg || extension == QLatin1String("bmp") || extension == QLatin1String("dib") ||
-                       extension == QLatin1String("ico") || extension == QLatin1String("gif") ||
-                       extension == QLatin1String("wmf") || extension == QLatin1String("emf");
+                       extension == QLatin1String("ico") || extension == QLatin1String("gif");
     if (!known)
         pictureFailure(QStringLiteral("No picture decoder for \"%1\" files").arg(extension));
 
@@ -71,10 +74,8 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
         image = decodeBitmapFile(bytes);
     else if (extension == QLatin1String("ico"))
         image = decodeIcon(bytes);
-    else if (extension == QLatin1String("gif"))
-        image = decodeGif(bytes);
     else
-        image = decodeMetafile(bytes, extension == QLatin1String("emf"));
+        image = decodeGif(bytes);
     const QSize full = image.size();
     return PictureFile(full, std::move(image), {});
 }
