@@ -176,8 +176,11 @@ bool TabfFormEffect::eventFilter(QObject* watched, QEvent* event)
 {
     if (!active_ || !autoDrag_ || !form_ || watched != form_->client())
         return QObject::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return QObject::eventFilter(watched, event);
     auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() != Qt::LeftButton)
             break;

@@ -1,0 +1,23 @@
+// The colour picker reads the screen pixel under the pointer.
+#include "TestSupport.h"
+#include "windowing/TabfColorPicker.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+TEST(ColorPickerX11, ReadsTheKnownPixelUnderThePointer)
+{
+    for (TColor colour : {clRed, rgbColor(12, 200, 99)}) {
+        QWidget patch(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        patch.setAutoFillBackground(true);
+        QPalette pal = patch.palette();
+        pal.setColor(QPalette::Window, toQColor(colour));
+        patch.setPalette(pal);
+        patch.setGeometry(40, 40, 60, 60);
+        patch.show();
+        QCursor::setPos(70, 70);
+        EXPECT_TRUE(waitFor([colour] { return TabfColorPicker::colorUnderCursor() == colour; }, 3000))
+            << std::hex << TabfColorPicker::colorUnderCursor().value_or(0xFFFFFFFFu);
+    }
+}
