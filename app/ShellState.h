@@ -5,8 +5,6 @@ struct ShellState {
     bool LoadLastPlaylist = false;
     int SlideDelay = 0;          // whole seconds
     bool SlideShowActive = false;
-    int VideoNaturalWidth = 0;   // screen window's client size when the current video started
-    int VideoNaturalHeight = 0;
     // Stored options as read at start-up, held for the settings dialog.
     bool StoredShrinkPictures = true;  // "Lit_p"
     bool StoredLoadLastPlaylist = true;  // "L_P"; unlike LoadLastPlaylist, true when nothing was read

@@ -2,13 +2,21 @@
 
 TForm2* Form2 = nullptr;
 
-TForm2::TForm2(QWidget* parent) : FramedWindow(parent)
+namespace {
+constexpr TColor clMenuBar = systemColor(30);
+}
+
+TForm2::TForm2(QWidget* parent)
+    : TPlayerForm(QStringLiteral("Form2"), QStringLiteral("Музыка"), clHotLight, clMenuBar, parent)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setCaption(QStringLiteral("Музыка"));
-    setBorderStyle(BorderStyle::Single);
-    setBorderIcons({.systemMenu = true, .minimize = true, .maximize = false});
-    setColor(clSeaGreen);
-    setClientSize(194, 61);
     move(160, 549);
+}
+
+void TForm2::FormClose(CloseAction&)
+{
+    Timer1->setEnabled(false);
+    // A window whose file failed to open has nothing to stop, and must still close.
+    if (MediaPlayer1->DeviceOpen())
+        MediaPlayer1->StopPlay();
+    hide();
 }

@@ -1,11 +1,14 @@
 #pragma once
 // The music window.
-#include "windowing/FramedWindow.h"
+#include "media/TPlayerForm.h"
 
-class TForm2 : public FramedWindow {
+class TForm2 : public TPlayerForm {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
+
+protected:
+    void FormClose(CloseAction& action) override;
 };
 
 extern TForm2* Form2;

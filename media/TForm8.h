@@ -1,14 +1,17 @@
 #pragma once
 // The video window: the player bar of video playback.
-#include "windowing/FramedWindow.h"
+#include "media/TPlayerForm.h"
 #include "windowing/TacFormMagnet.h"
 
-class TForm8 : public FramedWindow {
+class TForm8 : public TPlayerForm {
     Q_OBJECT
 public:
     explicit TForm8(QWidget* parent = nullptr);
 
     TacFormMagnet* acFormMagnet1;
+
+protected:
+    void FormClose(CloseAction& action) override;
 };
 
 extern TForm8* Form8;

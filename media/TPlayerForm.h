@@ -1,0 +1,37 @@
+#pragma once
+// The music and video windows are twins: a player bar, a seek bar and a
+// read-out of position and length in seconds, kept current by a timer.
+#include "media/TMediaPlayer.h"
+#include "styled/TabfProgressBar.h"
+#include "styled/TacHeader.h"
+#include "windowing/FramedWindow.h"
+#include "windowing/Timer.h"
+
+class TPlayerForm : public FramedWindow {
+    Q_OBJECT
+public:
+    // Pixel columns of the seek bar after the first; maps the last one to the maximum.
+    static constexpr int kSeekColumns = 192;
+
+    TPlayerForm(const QString& name, const QString& caption, TColor barColor, TColor barBack, QWidget* parent);
+
+    TMediaPlayer* MediaPlayer1;
+    TabfProgressBar* P1;
+    TacHeader* Lp;
+    Timer* Timer1;
+
+    void Timer1Timer();
+    void P1MouseMove(int x);
+    void P1MouseDown();
+    void MediaPlayer1PostClick();
+
+    int lastPointerX() const { return lastX_; }
+
+    // The read-out of a position and a length in milliseconds.
+    static QString readOut(int positionMs, int lengthMs);
+    // The position a press on the seek bar chooses for the stored pointer x.
+    static std::int64_t seekPosition(std::int32_t maximum, int x);
+
+private:
+    int lastX_ = 0;
+};
