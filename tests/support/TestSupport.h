@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include <sys/resource.h>
+
 class QWidget;
 
 // What a modal box showed before the test closed it.
@@ -42,3 +44,15 @@ private:
 
 // Processes events for up to ms milliseconds or until done() is true.
 bool waitFor(const std::function<bool()>& done, int ms = 5000);
+
+// Makes every file write of this process past `bytes` fail, as a full disk
+// does (tests run as root, who ignores permission bits).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};

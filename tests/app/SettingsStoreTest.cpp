@@ -1,0 +1,209 @@
+// Start-up and shutdown with the settings store: first start, second start,
+// partial and damaged stores, mistyped values, places off every screen, and
+// a failed write at close.
+#include "TestSupport.h"
+#include "app/Application.h"
+#include "app/Playlist.h"
+#include "app/ShellState.h"
+#include "app/TForm1.h"
+#include "app/TForm4.h"
+#include "media/TForm2.h"
+#include "media/TForm3.h"
+#include "platform/UserRegistry.h"
+#include "styled/TdxfCheckBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+struct Startup : ::testing::Test {
+    TempConfigHome home;
+    std::optional<ModalWatcher> watcher;
+
+    QString storeFile() const { return UserRegistry::defaultPath(); }
+    QByteArray storeText() const
+    {
+        QFile f(storeFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeStore(const QByteArray& text) const
+    {
+        QDir().mkpath(QFileInfo(storeFile()).absolutePath());
+        QFile f(storeFile());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    void start()
+    {
+        Shell = ShellState();
+        watcher.emplace();
+        Application::createWindows();
+    }
+    void stop()
+    {
+        Application::destroyWindows();
+        watcher.reset();
+    }
+    void TearDown() override
+    {
+        if (Form1)
+            stop();
+    }
+    QStringList seenTexts() const
+    {
+        QStringList texts;
+        for (const SeenBox& b : watcher->seen())
+            texts << b.text;
+        return texts;
+    }
+};
+
+const QByteArray kHeader = "; per-user registry\n[HKEY_CURRENT_USER\\Qx\\настройки]\n";
+
+}  // namespace
+
+TEST_F(Startup, FirstStartShowsTheDesignAndGreetsOnce)
+{
+    start();
+    EXPECT_EQ(Form1->geometry(), QRect(211, 292, 480, 267));
+    const FontSpec font = Form1->listFont();
+    EXPECT_EQ(font.name, QStringLiteral("Courier New"));
+    EXPECT_EQ(font.size(), 10);
+    EXPECT_EQ(font.style, fsBold | fsItalic);
+    EXPECT_EQ(font.charset, 204);
+    EXPECT_EQ(Form1->listColor(), clSilver);
+    EXPECT_EQ(Form1->playlist()->count(), 0);
+    EXPECT_EQ(Form1->Edit1->text(), QStringLiteral("1"));
+    EXPECT_EQ(Shell.SlideDelay, 1);
+    EXPECT_EQ(Shell.StartCount, 0);
+    ASSERT_EQ(watcher->seen().size(), 1);
+    EXPECT_EQ(watcher->seen()[0].caption, QStringLiteral("Information"));
+    EXPECT_EQ(watcher->seen()[0].text, QStringLiteral("Программа запущена первый раз.\nПрочтите помощь-справка"));
+    // Until the main window closes the store holds the counter only.
+    const QByteArray text = storeText();
+    EXPECT_TRUE(text.contains("\"N\"=dword:00000001")) << text.constData();
+    EXPECT_FALSE(text.contains("mesto"));
+    EXPECT_FALSE(text.contains("Fon"));
+}
+
+TEST_F(Startup, CloseWritesEverythingAndTheNextStartRestoresIt)
+{
+    start();
+    Form1->playlist()->setEntries({"/home/u/a.jpg", "", "/home/u/песня.mp3"});
+    FontSpec font = fontSpec(QStringLiteral("DejaVu Sans"), -16, fsUnderline, clMaroon, 0);
+    Form1->setListFont(font);
+    Form1->setListColor(clTan);
+    Form1->setBounds(-4, 100, 500, 300);  // negative but on the screen
+    Form2->move(10, 20);
+    Form1->Edit1->setText(QStringLiteral("5"));
+    Form4->CB3->setChecked(false);
+    Form1->close();
+    ASSERT_FALSE(Form1->isVisible());
+    stop();
+    const QByteArray text = storeText();
+    const QList<QByteArray> order = {"Fon", "F1_h", "F1_w", "Playlist", "Lit_p", "L_P", "IC_S", "K_R",
+                                     "Font Name", "Color", "CharSet", "Size", "Style", "Z", "f1_l", "f1_t",
+                                     "f2_l", "f2_t", "f3_l", "f3_t", "f4_l", "f4_t", "f8_l", "f8_t",
+                                     "Thumb_l", "Thumb_t"};
+    qsizetype at = 0;
+    for (const QByteArray& name : order) {
+        const qsizetype next = text.indexOf("\"" + name + "\"=");
+        EXPECT_GT(next, at) << name.constData();
+        at = next;
+    }
+    EXPECT_TRUE(text.contains("\"N\"=dword:00000001"));
+
+    start();
+    EXPECT_TRUE(watcher->seen().isEmpty());
+    EXPECT_EQ(Shell.StartCount, 1);
+    EXPECT_EQ(Form1->playlist()->entries(), (QStringList{"/home/u/a.jpg", "", "/home/u/песня.mp3"}));
+    EXPECT_EQ(Form1->geometry(), QRect(-4, 100, 500, 300));
+    EXPECT_EQ(Form2->pos(), QPoint(10, 20));
+    font.setSize(font.size());
+    EXPECT_EQ(Form1->listFont(), font);
+    EXPECT_EQ(Form1->listColor(), clTan);
+    EXPECT_EQ(Shell.SlideDelay, 5);
+    EXPECT_FALSE(Form4->CB3->checked());
+    EXPECT_TRUE(storeText().contains("\"N\"=dword:00000002"));
+}
+
+TEST_F(Startup, AStoreWithTheCounterOnlyKeepsTheDesignQuietly)
+{
+    writeStore(kHeader + "\"N\"=dword:00000001\n");
+    start();
+    EXPECT_TRUE(watcher->seen().isEmpty());
+    EXPECT_EQ(Form1->geometry(), QRect(211, 292, 480, 267));
+    EXPECT_EQ(Shell.SlideDelay, 1);
+    EXPECT_EQ(Shell.StartCount, 1);
+    EXPECT_TRUE(storeText().contains("\"N\"=dword:00000002"));
+}
+
+TEST_F(Startup, MistypedValuesKeepTheirDesignAndAreReportedOnce)
+{
+    writeStore(kHeader +
+               "\"Fon\"=\"red\"\n\"F1_w\"=dword:000001f4\n\"Style\"=\"x\"\n\"Z\"=\"Введите другое значение\"\n"
+               "\"N\"=\"seven\"\n"
+               "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n\"f3_l\"=dword:00000028\n\"f3_t\"=dword:00000032\n");
+    start();
+    // A text longer than four bytes is "no data" to an integer read.
+    EXPECT_EQ(seenTexts(), (QStringList{"Invalid data type for 'Fon'", "Failed to get data for 'N'"}));
+    EXPECT_EQ(Form1->listColor(), clSilver);
+    EXPECT_EQ(Form1->outerWidth(), 500);  // later values are still read
+    EXPECT_EQ(Form1->listFont().style, fsBold | fsItalic);
+    EXPECT_EQ(Form1->Edit1->text(), QStringLiteral("Введите другое значение"));
+    EXPECT_EQ(Shell.SlideDelay, 1);
+    EXPECT_EQ(Form3->pos(), QPoint(40, 50));  // places are restored although the start was not counted
+    EXPECT_TRUE(storeText().contains("\"N\"=\"seven\""));
+}
+
+TEST_F(Startup, APlaceOffEveryScreenFallsBackToTheDesignPlace)
+{
+    writeStore(kHeader + "\"N\"=dword:00000003\n[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n"
+                         "\"f1_l\"=dword:00007530\n\"f1_t\"=dword:00000000\n"
+                         "\"f2_l\"=dword:ffffff00\n\"f2_t\"=dword:ffffff00\n");
+    start();
+    EXPECT_EQ(Form1->pos(), QPoint(211, 292));
+    EXPECT_EQ(Form2->pos(), QPoint(160, 549));
+    EXPECT_EQ(Shell.StartCount, 3);
+}
+
+TEST_F(Startup, TheCounterStopsAtItsLargestValue)
+{
+    writeStore(kHeader + "\"N\"=dword:7fffffff\n");
+    start();
+    EXPECT_EQ(Shell.StartCount, 2147483647);
+    EXPECT_TRUE(storeText().contains("\"N\"=dword:7fffffff"));
+}
+
+TEST_F(Startup, ADamagedStoreIsKeptAsideAndTheStartIsAFirstStart)
+{
+    writeStore("this is not a store\n[[[\n");
+    start();
+    const QStringList aside = QDir(QFileInfo(storeFile()).absolutePath())
+                                  .entryList({QStringLiteral("user.reg.damaged-*")}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    ASSERT_EQ(watcher->seen().size(), 2);
+    EXPECT_EQ(watcher->seen()[0].caption, QStringLiteral("Information"));
+    EXPECT_TRUE(watcher->seen()[0].text.contains(aside[0]));
+    EXPECT_TRUE(watcher->seen()[1].text.startsWith(QStringLiteral("Программа запущена первый раз.")));
+}
+
+TEST_F(Startup, AFailedWriteAtCloseKeepsTheOldFileAndTheWindowOpen)
+{
+    start();
+    Form1->playlist()->setEntries(QStringList(2000, QStringLiteral("/a/long/enough/path/to/a/picture.jpg")));
+    const QByteArray before = storeText();
+    {
+        FileSizeLimit full(4096);
+        Form1->close();
+    }
+    EXPECT_TRUE(Form1->isVisible());
+    ASSERT_FALSE(watcher->seen().isEmpty());
+    EXPECT_EQ(watcher->seen().last().text, QStringLiteral("Failed to set data for 'Fon'"));
+    EXPECT_EQ(storeText(), before);
+}
