@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "SettingsStore.h"
+#include "SlideShow.h"
 #include "TForm1.h"
 #include "TForm4.h"
 #include "media/TForm2.h"
@@ -67,6 +68,11 @@ void createWindows()
     createForm(Form1, true);
     createForm(Form2, false);
     createForm(Form3, false);
+    // Closing the screen window ends the slide show.
+    Form3->onClosed = [] {
+        if (Form1 && Form1->slideShow())
+            Form1->slideShow()->stop();
+    };
     createForm(Form4, false);
     createForm(AboutBox, false);
     createForm(ThumbFromFileForm, false);

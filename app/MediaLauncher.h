@@ -1,10 +1,29 @@
 #pragma once
 // Sends a file to the window that shows or plays it, by the file's extension.
 #include <QPointer>
+#include <QSize>
 #include <QString>
 
 class Playlist;
 class QFileDialog;
+
+enum class MediaKind { None, Picture, Music, Video };
+
+// The text from the last "." to the end, provided no "/" follows that ".".
+QString mediaExtension(const QString& file);
+// Exact, case-sensitive: only the spellings of the kind table match.
+MediaKind mediaKindOf(const QString& file);
+
+// The outer size the screen window shows a picture at, and whether it was
+// halved: with shrinking on, pictures over 650 × 450 are shown at half size.
+struct PictureFit {
+    QSize outer;
+    bool halved = false;
+};
+PictureFit fitPicture(QSize picture, bool shrink);
+
+inline const QString kPictureError =
+    QStringLiteral("Изображение отсутствует, повреждено или\rне поддерживается данной программой");
 
 class MediaLauncher {
 public:
@@ -17,6 +36,11 @@ public:
     // EListError on an empty playlist.
     void runSelected();
     void launch(const QString& file);
+
+    // Each returns whether the file is now shown or playing.
+    bool showPicture(const QString& file);
+    bool playMusic(const QString& file);
+    bool playVideo(const QString& file);
 
 private:
     Playlist* playlist_;

@@ -1,9 +1,16 @@
 #include "SlideShow.h"
 
+#include "MediaLauncher.h"
+#include "Playlist.h"
 #include "ShellState.h"
+#include "TForm1.h"
 #include "windowing/Timer.h"
 
 #include <QAction>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 SlideShow::SlideShow(Timer* timer, QList<QAction*> toggleItems) : timer_(timer)
 {
@@ -31,7 +38,44 @@ void SlideShow::stop()
     showState();
 }
 
-void SlideShow::step() {}
+int SlideShow::delayInterval(int seconds)
+{
+    const std::int64_t ms = std::int64_t(seconds) * 1000;
+    return int(std::clamp<std::int64_t>(ms, 0, std::numeric_limits<int>::max()));
+}
+
+void SlideShow::step()
+{
+    // The picture error dialog runs its own event loop; ticks that come
+    // meanwhile would pile up dialogs on top of it.
+    if (showing_)
+        return;
+    Playlist* playlist = Form1->playlist();
+    if (playlist->count() == 0) {
+        stop();
+        return;
+    }
+    const int selected = playlist->selectedIndex();
+    const int next = selected == playlist->count() - 1 ? 0 : selected + 1;
+    playlist->setSelectedIndex(next);
+    const QString file = playlist->at(next);
+    if (mediaKindOf(file) != MediaKind::Picture)
+        return;
+    showing_ = true;
+    bool shown = false;
+    try {
+        shown = Form1->launcher()->showPicture(file);
+    } catch (...) {
+        showing_ = false;
+        throw;
+    }
+    showing_ = false;
+    if (shown && Shell.SlideShowActive) {
+        // Only a changed interval restarts the countdown: the rhythm stays one step per delay.
+        timer_->setInterval(delayInterval(Shell.SlideDelay));
+        timer_->setEnabled(true);
+    }
+}
 
 void SlideShow::showState()
 {

@@ -12,6 +12,10 @@ class SlideShow {
 public:
     static constexpr int kFirstStepMs = 100;
 
+    // The timer interval for a delay in whole seconds: never more than a
+    // timer can hold, and 0 (no further step) for a delay of 0 or less.
+    static int delayInterval(int seconds);
+
     SlideShow(Timer* timer, QList<QAction*> toggleItems);
 
     // Starts when off, stops when on.
@@ -26,4 +30,5 @@ private:
 
     Timer* timer_;
     QList<QPointer<QAction>> items_;
+    bool showing_ = false;  // a step is loading or reporting a picture
 };
