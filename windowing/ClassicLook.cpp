@@ -4,11 +4,28 @@
 #include "Fonts.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QStyleFactory>
 
+namespace {
+// The small sans-serif faces the windows are laid out for come with Debian's
+// fonts-wine package, outside fontconfig's folders; without them every label
+// would be drawn in a wider substitute and clipped.
+void registerDesignFaces()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    for (const char* file : {"ms_sans_serif.ttf", "small_fonts.ttf", "tahoma.ttf", "tahomabd.ttf"})
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
+}
+}  // namespace
+
 void applyClassicLook(QApplication& app)
 {
+    registerDesignFaces();
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
         QApplication::setStyle(style);
     QPalette pal;
