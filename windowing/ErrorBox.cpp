@@ -1,11 +1,21 @@
 #include "ErrorBox.h"
 
 #include "platform/Errors.h"
+#include "FramedWindow.h"
 #include "SafeCall.h"
 
 #include <QApplication>
-#include <QMessageBox>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 QString errorBoxText(const QString& message)
 {
@@ -15,19 +25,76 @@ QString errorBoxText(const QString& message)
 }
 
 namespace {
-void runBox(QMessageBox::Icon icon, const QString& caption, const QString& text, QWidget* over)
+
+// A modal box in the program's own frame, so it has its caption and close
+// button under any window manager or none. It runs its own event loop, in
+// which timers keep ticking.
+class MessageBoxWindow : public FramedWindow {
+public:
+    MessageBoxWindow(QStyle::StandardPixmap icon, const QString& caption, const QString& text)
+    {
+        setCaption(caption);
+        setBorderStyle(BorderStyle::Dialog);
+        setWindowModality(Qt::ApplicationModal);
+        setProperty("text", text);
+        auto* picture = new QLabel(client());
+        picture->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
+        auto* label = new QLabel(text, client());
+        label->setTextFormat(Qt::PlainText);
+        auto* ok = new QPushButton(QStringLiteral("OK"), client());
+        ok->setDefault(true);
+        ok->setAutoDefault(true);
+        connect(ok, &QPushButton::clicked, this, [this] { close(); });
+        auto* row = new QHBoxLayout;
+        row->addWidget(picture, 0, Qt::AlignTop);
+        row->addSpacing(8);
+        row->addWidget(label, 1);
+        auto* column = new QVBoxLayout(client());
+        column->setContentsMargins(12, 12, 12, 10);
+        column->addLayout(row);
+        column->addSpacing(10);
+        column->addWidget(ok, 0, Qt::AlignHCenter);
+        ok->setFixedWidth(75);
+        const QSize content = column->sizeHint();
+        setClientSize(std::max(content.width(), 160), content.height());
+        ok->setFocus();
+    }
+
+    void run(QWidget* over)
+    {
+        const QRect area = over && over->isVisible() ? over->frameGeometry()
+                                                       : QGuiApplication::primaryScreen()->availableGeometry();
+        move(area.center() - rect().center());
+        QEventLoop loop;
+        connect(this, &FramedWindow::closed, &loop, &QEventLoop::quit);
+        show();
+        activateWindow();
+        raise();
+        loop.exec();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape)
+            close();
+        else
+            FramedWindow::keyPressEvent(event);
+    }
+};
+
+void runBox(bool error, const QString& caption, const QString& text, QWidget* over)
 {
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, over);
-    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setObjectName(icon == QMessageBox::Critical ? QStringLiteral("kaleidorErrorBox")
-                                                    : QStringLiteral("kaleidorMessageBox"));
-    box.exec();
+    MessageBoxWindow box(error ? QStyle::SP_MessageBoxCritical : QStyle::SP_MessageBoxInformation, caption, text);
+    box.setObjectName(error ? QStringLiteral("kaleidorErrorBox") : QStringLiteral("kaleidorMessageBox"));
+    box.run(over);
 }
-}
+
+}  // namespace
 
 void showErrorBox(const QString& message)
 {
-    runBox(QMessageBox::Critical, QApplication::applicationDisplayName(), errorBoxText(message), nullptr);
+    runBox(true, QApplication::applicationDisplayName(), errorBoxText(message), nullptr);
 }
 
 QString messageDialogText(const QString& text)
@@ -41,8 +108,7 @@ QString messageDialogText(const QString& text)
 void showMessageDialog(const QString& text, MessageKind kind, QWidget* over)
 {
     const bool error = kind == MessageKind::Error;
-    runBox(error ? QMessageBox::Critical : QMessageBox::Information,
-           error ? QStringLiteral("Error") : QStringLiteral("Information"), messageDialogText(text), over);
+    runBox(error, error ? QStringLiteral("Error") : QStringLiteral("Information"), messageDialogText(text), over);
 }
 
 bool safeCall(const std::function<void()>& body)

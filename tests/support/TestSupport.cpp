@@ -5,7 +5,6 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <csignal>
@@ -25,8 +24,7 @@ ModalWatcher::ModalWatcher() : state_(new State)
         SeenBox box;
         box.caption = modal->windowTitle();
         box.objectName = modal->objectName();
-        if (auto* mb = qobject_cast<QMessageBox*>(modal))
-            box.text = mb->text();
+        box.text = modal->property("text").toString();
         s->seen.append(box);
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->done(0);
