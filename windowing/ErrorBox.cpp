@@ -71,6 +71,9 @@ public:
         activateWindow();
         raise();
         loop.exec();
+        // Without a window manager nobody hands the focus back.
+        if (over && over->isVisible())
+            over->activateWindow();
     }
 
 protected:
