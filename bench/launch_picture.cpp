@@ -1,0 +1,205 @@
+// From "Запустить файл" to the picture painted in the screen window, for a
+// 3840 × 2400 progressive and a 6000 × 4000 baseline JPEG, with the shrink
+// option on and off, beside djpeg decoding the same file at the scale the
+// window used. Each case runs in a fresh child process, whose peak resident
+// memory is the memory of showing that picture.
+//
+// Usage: bench_launch_picture [runs]
+#include "app/Application.h"
+#include "app/Playlist.h"
+#include "app/TForm1.h"
+#include "app/TForm4.h"
+#include "media/TForm3.h"
+#include "pictures/JpegDecoder.h"
+#include "styled/TdxfCheckBox.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Runs a program; returns wall milliseconds and fills the child's peak RSS.
+double spawnAndWait(std::vector<std::string> args, const std::string& stdoutPath, long* peakKb = nullptr)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::perror(argv[0]);
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(1);
+    }
+    if (peakKb)
+        *peakKb = usage.ru_maxrss;
+    return ms;
+}
+
+std::string readAll(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll().trimmed().toStdString();
+}
+
+// Something like a photograph: smooth gradients with fine noise.
+QByteArray photoPpm(int width, int height)
+{
+    QByteArray ppm = QByteArray("P6\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n255\n";
+    const qsizetype header = ppm.size();
+    ppm.resize(header + qsizetype(width) * height * 3);
+    auto* p = reinterpret_cast<unsigned char*>(ppm.data() + header);
+    unsigned seed = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int noise = int((seed >> 16) & 31) - 16;
+            *p++ = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
+            *p++ = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
+            *p++ = static_cast<unsigned char>(std::clamp(((x / 64 + y / 64) % 2) * 160 + 40 + noise, 0, 255));
+        }
+    return ppm;
+}
+
+// The child: the real window set, the picture run from the playlist and
+// painted; prints the median milliseconds and the decoding scale.
+int child(const QString& file, bool shrink, int runs)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8() + "/config");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "bench_launch_picture";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    Application::initialize(app);
+    // The first start greets the user with a box; nobody is there to close it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(20);
+    Application::createWindows();
+    closer.stop();
+    Form4->dxfCheckBox2->setChecked(shrink);
+    Form1->playlist()->setEntries({file});
+    std::vector<double> times;
+    int scale = kJpegFullScale;
+    for (int i = 0; i < runs; ++i) {
+        Form3->hide();
+        Form3->Image1->clear();
+        QApplication::processEvents();
+        Form1->playlist()->setSelectedIndex(0);
+        const auto start = Clock::now();
+        Form1->N11Click();
+        Form3->Image1->repaint();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        const PictureFile* picture = Form3->Image1->picture();
+        if (!picture)
+            return 1;
+        for (int n = 1; n <= kJpegFullScale; ++n)
+            if (jpegScaledSize(picture->size(), n) == picture->image().size())
+                scale = n;
+    }
+    std::printf("%.1f %d\n", median(times), scale);
+    Application::destroyWindows();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 5 && std::strcmp(argv[1], "--child") == 0)
+        return child(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]) != 0, std::atoi(argv[4]));
+
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string self = "/proc/self/exe";
+    char exe[4096] = {};
+    if (readlink(self.c_str(), exe, sizeof exe - 1) <= 0)
+        return 1;
+    QTemporaryDir dir;
+    const std::string out = dir.filePath(QStringLiteral("out.txt")).toStdString();
+    const struct {
+        const char* name;
+        int width, height;
+        bool progressive;
+    } pictures[] = {{"3840x2400-progressive.jpg", 3840, 2400, true}, {"6000x4000-baseline.jpg", 6000, 4000, false}};
+
+    std::printf("%-26s %-7s %-5s %10s %10s %7s %12s\n", "picture", "shrink", "scale", "launch ms", "djpeg ms", "ratio",
+                "peak RSS MB");
+    for (const auto& p : pictures) {
+        const std::string ppm = dir.filePath(QStringLiteral("in.ppm")).toStdString();
+        {
+            QFile f(QString::fromStdString(ppm));
+            f.open(QIODevice::WriteOnly);
+            f.write(photoPpm(p.width, p.height));
+        }
+        const std::string jpeg = dir.filePath(QString::fromLatin1(p.name)).toStdString();
+        std::vector<std::string> cjpeg{"/usr/bin/cjpeg", "-quality", "90"};
+        if (p.progressive)
+            cjpeg.push_back("-progressive");
+        cjpeg.insert(cjpeg.end(), {"-outfile", jpeg, ppm});
+        spawnAndWait(cjpeg, "/dev/null");
+        QFile::remove(QString::fromStdString(ppm));
+
+        for (bool shrink : {true, false}) {
+            long peak = 0;
+            spawnAndWait({exe, "--child", jpeg, shrink ? "1" : "0", std::to_string(runs)}, out, &peak);
+            double launchMs = 0;
+            int scale = kJpegFullScale;
+            std::sscanf(readAll(out).c_str(), "%lf %d", &launchMs, &scale);
+            std::vector<double> djpeg;
+            for (int i = 0; i < runs; ++i)
+                djpeg.push_back(spawnAndWait({"/usr/bin/djpeg", "-scale", std::to_string(scale) + "/8", "-bmp",
+                                              "-outfile", "/dev/null", jpeg},
+                                             "/dev/null"));
+            const double theirs = median(djpeg);
+            std::printf("%-26s %-7s %d/8   %10.1f %10.1f %7.2f %12.1f\n", p.name, shrink ? "on" : "off", scale,
+                        launchMs, theirs, launchMs / theirs, peak / 1024.0);
+        }
+    }
+    return 0;
+}
