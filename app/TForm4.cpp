@@ -53,15 +53,15 @@ TdxfCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption
 // colour stay as they were.
 FontSpec fromQFont(const QFont& font, const FontSpec& base)
 {
-    FontSpec spec = base;
-    spec.name = font.family();
+    FontSpec chosen = base;
+    chosen.name = font.family();
     if (font.pixelSize() > 0)
-        spec.height = -font.pixelSize();
+        chosen.height = -font.pixelSize();
     else
-        spec.height = -roundInt(font.pointSizeF() * FontSpec::kPixelsPerInch / 72);
-    spec.style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
+        chosen.height = -roundInt(font.pointSizeF() * FontSpec::kPixelsPerInch / 72);
+    chosen.style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
                  (font.strikeOut() ? fsStrikeOut : 0);
-    return spec;
+    return chosen;
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include "styled/TdxfCheckBox.h"
 
 #include <QApplication>
+#include "support/BenchFixtures.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,12 +39,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // Runs a program; returns wall milliseconds and fills the child's peak RSS.
 double spawnAndWait(std::vector<std::string> args, const std::string& stdoutPath, long* peakKb = nullptr)
@@ -79,25 +75,6 @@ std::string readAll(const std::string& path)
     QFile f(QString::fromStdString(path));
     f.open(QIODevice::ReadOnly);
     return f.readAll().trimmed().toStdString();
-}
-
-// Something like a photograph: smooth gradients with fine noise.
-QByteArray photoPpm(int width, int height)
-{
-    QByteArray ppm = QByteArray("P6\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n255\n";
-    const qsizetype header = ppm.size();
-    ppm.resize(header + qsizetype(width) * height * 3);
-    auto* p = reinterpret_cast<unsigned char*>(ppm.data() + header);
-    unsigned seed = 12345;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const int noise = int((seed >> 16) & 31) - 16;
-            *p++ = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
-            *p++ = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
-            *p++ = static_cast<unsigned char>(std::clamp(((x / 64 + y / 64) % 2) * 160 + 40 + noise, 0, 255));
-        }
-    return ppm;
 }
 
 // The child: the real window set, the picture run from the playlist and

@@ -8,6 +8,8 @@
 #include "pictures/PictureFile.h"
 #include "windowing/Rounding.h"
 
+#include "support/BenchFixtures.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -31,26 +33,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Something like a photograph: smooth gradients with fine noise, so the
-// encoder has real detail to keep.
-QByteArray photoPpm(int width, int height)
-{
-    QByteArray ppm = QByteArray("P6\n") + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n255\n";
-    const qsizetype header = ppm.size();
-    ppm.resize(header + qsizetype(width) * height * 3);
-    auto* p = reinterpret_cast<unsigned char*>(ppm.data() + header);
-    unsigned seed = 12345;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const int noise = int((seed >> 16) & 31) - 16;
-            *p++ = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
-            *p++ = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
-            *p++ = static_cast<unsigned char>(std::clamp(((x / 64 + y / 64) % 2) * 160 + 40 + noise, 0, 255));
-        }
-    return ppm;
-}
 
 double cpuMs(const rusage& r)
 {
@@ -100,12 +82,6 @@ double runTimed(std::vector<std::string> args, const char* stdoutPath = nullptr,
         *captured = f.readAll().trimmed().toStdString();
     }
     return ms;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 long peakRssKb()
