@@ -40,43 +40,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Runs a program; returns wall milliseconds and fills the child's peak RSS.
-double spawnAndWait(std::vector<std::string> args, const std::string& stdoutPath, long* peakKb = nullptr)
-{
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::perror(argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed\n", argv[0]);
-        std::exit(1);
-    }
-    if (peakKb)
-        *peakKb = usage.ru_maxrss;
-    return ms;
-}
-
-std::string readAll(const std::string& path)
-{
-    QFile f(QString::fromStdString(path));
-    f.open(QIODevice::ReadOnly);
-    return f.readAll().trimmed().toStdString();
-}
-
 // The child: the real window set, the picture run from the playlist and
 // painted; prints the median milliseconds and the decoding scale.
 int child(const QString& file, bool shrink, int runs)
@@ -159,20 +122,20 @@ int main(int argc, char** argv)
         if (p.progressive)
             cjpeg.push_back("-progressive");
         cjpeg.insert(cjpeg.end(), {"-outfile", jpeg, ppm});
-        spawnAndWait(cjpeg, "/dev/null");
+        runChild(cjpeg);
         QFile::remove(QString::fromStdString(ppm));
 
         for (bool shrink : {true, false}) {
-            long peak = 0;
-            spawnAndWait({exe, "--child", jpeg, shrink ? "1" : "0", std::to_string(runs)}, out, &peak);
+            const ChildRun child = runChild({exe, "--child", jpeg, shrink ? "1" : "0", std::to_string(runs)}, out);
+            const long peak = child.peakRssKb;
             double launchMs = 0;
             int scale = kJpegFullScale;
-            std::sscanf(readAll(out).c_str(), "%lf %d", &launchMs, &scale);
+            std::sscanf(child.output.c_str(), "%lf %d", &launchMs, &scale);
             std::vector<double> djpeg;
             for (int i = 0; i < runs; ++i)
-                djpeg.push_back(spawnAndWait({"/usr/bin/djpeg", "-scale", std::to_string(scale) + "/8", "-bmp",
-                                              "-outfile", "/dev/null", jpeg},
-                                             "/dev/null"));
+                djpeg.push_back(runChild({"/usr/bin/djpeg", "-scale", std::to_string(scale) + "/8", "-bmp",
+                                          "-outfile", "/dev/null", jpeg})
+                                    .wallMs);
             const double theirs = median(djpeg);
             std::printf("%-26s %-7s %d/8   %10.1f %10.1f %7.2f %12.1f\n", p.name, shrink ? "on" : "off", scale,
                         launchMs, theirs, launchMs / theirs, peak / 1024.0);

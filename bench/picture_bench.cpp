@@ -34,54 +34,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double cpuMs(const rusage& r)
-{
-    return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1e3 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e3;
-}
-
 double ownCpuMs()
 {
     rusage r{};
     getrusage(RUSAGE_SELF, &r);
     return cpuMs(r);
-}
-
-// Runs a program to completion; returns its wall time in milliseconds, and
-// its processor time (user + system) in cpu when asked.
-double runTimed(std::vector<std::string> args, const char* stdoutPath = nullptr, std::string* captured = nullptr,
-                double* cpu = nullptr)
-{
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string out = stdoutPath ? stdoutPath : "/dev/null";
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::perror(argv[0]);
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (cpu)
-        *cpu = cpuMs(usage);
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    posix_spawn_file_actions_destroy(&actions);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed\n", argv[0]);
-        std::exit(1);
-    }
-    if (captured) {
-        QFile f(QString::fromStdString(out));
-        f.open(QIODevice::ReadOnly);
-        *captured = f.readAll().trimmed().toStdString();
-    }
-    return ms;
 }
 
 long peakRssKb()
@@ -134,7 +91,7 @@ int main(int argc, char** argv)
         if (progressive)
             args.push_back("-progressive");
         args.insert(args.end(), {"-outfile", jpg.toStdString(), ppm.toStdString()});
-        runTimed(args);
+        runChild(args);
         QFile::remove(ppm);
         return Case{name, jpg, QSize(w, h)};
     };
@@ -161,11 +118,10 @@ int main(int argc, char** argv)
                 }
                 ours.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
                 oursCpu.push_back(ownCpuMs() - cpuBefore);
-                double cpu = 0;
-                theirs.push_back(runTimed({djpeg, "-scale", std::to_string(scale) + "/8", "-bmp", "-outfile",
-                                           "/dev/null", path},
-                                          nullptr, nullptr, &cpu));
-                theirsCpu.push_back(cpu);
+                const ChildRun run =
+                    runChild({djpeg, "-scale", std::to_string(scale) + "/8", "-bmp", "-outfile", "/dev/null", path});
+                theirs.push_back(run.wallMs);
+                theirsCpu.push_back(run.cpuMs);
             }
             std::printf("%-26s %-6s %d/8    %-10s %9.1f %9.1f %10.1f %10.1f\n", c.label,
                         display.isValid() ? "half" : "full", scale,
@@ -177,16 +133,14 @@ int main(int argc, char** argv)
     std::printf("\npeak resident memory of a fresh process loading one picture (VmHWM)\n");
     const std::string self = "/proc/self/exe";
     const std::string out = dir.filePath(QStringLiteral("child.txt")).toStdString();
-    std::string line;
-    runTimed({self, "--child", "-", "0", "0"}, out.c_str(), &line);
-    std::printf("%-26s %-8s %s kB\n", "(nothing loaded)", "", line.c_str());
+    std::printf("%-26s %-8s %s kB\n", "(nothing loaded)", "", runChild({self, "--child", "-", "0", "0"}, out).output.c_str());
     const Case& big = cases[1];
     for (const QSize& display : {QSize(), QSize(big.full.width() / 2, big.full.height() / 2)}) {
-        runTimed({self, "--child", big.path.toStdString(), std::to_string(display.width()),
-                  std::to_string(display.height())},
-                 out.c_str(), &line);
+        const ChildRun child = runChild({self, "--child", big.path.toStdString(), std::to_string(display.width()),
+                                         std::to_string(display.height())},
+                                        out);
         std::printf("%-26s %-8s %s (kB, decoded size)\n", big.label, display.isValid() ? "half" : "full",
-                    line.c_str());
+                    child.output.c_str());
     }
     return 0;
 }
