@@ -450,7 +450,7 @@ void TForm1::N16Click()
 void TForm1::N15Click()
 {
     if (AboutBox)
-        AboutBox->showSystemReport();
+        AboutBox->showSystemReport(Shell.StartCount);
 }
 
 void TForm1::NZ20Click() { slideShow_->toggle(); }

@@ -20,6 +20,16 @@ void registerDesignFaces()
     done = true;
     for (const char* file : {"ms_sans_serif.ttf", "small_fonts.ttf", "tahoma.ttf", "tahomabd.ttf"})
         QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(file));
+    // Free faces of the same metrics or look stand in for the other faces the
+    // windows name, the same on every fontconfig setup.
+    const struct {
+        const char* design;
+        const char* free;
+    } substitutes[] = {{"Arial", "Liberation Sans"},          {"Times New Roman", "Liberation Serif"},
+                       {"Courier New", "Liberation Mono"},    {"Comic Sans MS", "Comic Neue"},
+                       {"Monotype Corsiva", "Z003"},          {"Modern", "DejaVu Sans Condensed"}};
+    for (const auto& s : substitutes)
+        QFont::insertSubstitution(QLatin1String(s.design), QLatin1String(s.free));
 }
 }  // namespace
 
