@@ -1,7 +1,8 @@
 #include "LinuxSystemQueries.h"
 
+#include "SystemTextFiles.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -30,69 +31,6 @@
 #endif
 
 namespace {
-// Text files of the system are small; a larger one is not what we expect
-// and is read only up to this size.
-constexpr qint64 kMaxTextFile = 1 << 20;
-
-QByteArray readTextFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(kMaxTextFile);
-}
-
-// "Key: value" lines, as /proc/meminfo and /proc/cpuinfo write them; the
-// first occurrence counts.
-QString fieldOf(const QByteArray& text, const QString& key)
-{
-    for (const QByteArray& line : text.split('\n')) {
-        const int colon = line.indexOf(':');
-        if (colon > 0 && QString::fromUtf8(line.left(colon)).trimmed() == key)
-            return QString::fromUtf8(line.mid(colon + 1)).trimmed();
-    }
-    return {};
-}
-
-std::optional<std::int64_t> kilobytes(const QByteArray& meminfo, const QString& key)
-{
-    QString value = fieldOf(meminfo, key);
-    if (value.endsWith(QLatin1String(" kB")))
-        value.chop(3);
-    bool ok = false;
-    const qlonglong kb = value.toLongLong(&ok);
-    if (!ok || kb < 0 || kb > std::numeric_limits<std::int64_t>::max() / 1024)
-        return std::nullopt;
-    return static_cast<std::int64_t>(kb) * 1024;
-}
-
-// os-release: KEY=value, the value optionally quoted with shell escapes.
-QString osReleaseValue(const QString& key)
-{
-    QByteArray text = readTextFile(QStringLiteral("/etc/os-release"));
-    if (text.isEmpty())
-        text = readTextFile(QStringLiteral("/usr/lib/os-release"));
-    const QByteArray prefix = key.toUtf8() + '=';
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (!line.startsWith(prefix))
-            continue;
-        QByteArray value = line.mid(prefix.size());
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-            value = value.mid(1, value.size() - 2);
-            QByteArray plain;
-            for (qsizetype i = 0; i < value.size(); ++i) {
-                if (value[i] == '\\' && i + 1 < value.size())
-                    ++i;
-                plain += value[i];
-            }
-            value = plain;
-        }
-        return QString::fromUtf8(value);
-    }
-    return {};
-}
-
 QString existingFolder(const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isDir())
@@ -107,43 +45,20 @@ QString firstOf(const QString& list, const QString& fallback)
 }
 
 // A user directory of $XDG_CONFIG_HOME/user-dirs.dirs, for the names Qt has
-// no location of its own for.
+// no location of its own for (and Qt answers home for an unset one).
 QString userDirectory(const QByteArray& name)
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QByteArray text = readTextFile(config + QStringLiteral("/user-dirs.dirs"));
-    const QByteArray prefix = "XDG_" + name + "_DIR=";
-    for (const QByteArray& raw : text.split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (!line.startsWith(prefix))
-            continue;
-        QString value = QString::fromUtf8(line.mid(prefix.size()));
-        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-            value = value.mid(1, value.size() - 2);
-        if (value.startsWith(QLatin1String("$HOME")))
-            value = QDir::homePath() + value.mid(5);
-        // The desktop's convention: a user directory equal to home is switched off.
-        if (QDir::cleanPath(value) == QDir::cleanPath(QDir::homePath()))
-            return {};
-        return value;
-    }
-    return {};
+    return SystemTextFiles::userDirectory(SystemTextFiles::read(config + QStringLiteral("/user-dirs.dirs")), name,
+                                          QDir::homePath());
 }
 
-QString desktopEntryExec(const QString& desktopFile)
+QString osReleaseValue(const QByteArray& key)
 {
-    const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopFile);
-    if (path.isEmpty())
-        return {};
-    bool inEntry = false;
-    for (const QByteArray& raw : readTextFile(path).split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.startsWith('['))
-            inEntry = line == "[Desktop Entry]";
-        else if (inEntry && line.startsWith("Exec="))
-            return QString::fromUtf8(line.mid(5)).trimmed();
-    }
-    return {};
+    QByteArray text = SystemTextFiles::read(QStringLiteral("/etc/os-release"));
+    if (text.isEmpty())
+        text = SystemTextFiles::read(QStringLiteral("/usr/lib/os-release"));
+    return SystemTextFiles::osReleaseField(text, key);
 }
 }  // namespace
 
@@ -177,21 +92,7 @@ QString LinuxSystemQueries::hostName() const
 
 std::optional<MemoryFigures> LinuxSystemQueries::memory() const
 {
-    const QByteArray meminfo = readTextFile(QStringLiteral("/proc/meminfo"));
-    const auto total = kilobytes(meminfo, QStringLiteral("MemTotal"));
-    const auto available = kilobytes(meminfo, QStringLiteral("MemAvailable"));
-    if (!total || !available)
-        return std::nullopt;
-    MemoryFigures figures;
-    figures.totalPhysical = *total;
-    figures.availPhysical = *available;
-    const auto limit = kilobytes(meminfo, QStringLiteral("CommitLimit"));
-    const auto committed = kilobytes(meminfo, QStringLiteral("Committed_AS"));
-    if (limit) {
-        figures.totalVirtual = *limit;
-        figures.availVirtual = committed && *committed < *limit ? *limit - *committed : 0;
-    }
-    return figures;
+    return SystemTextFiles::parseMeminfo(SystemTextFiles::read(QStringLiteral("/proc/meminfo")));
 }
 
 std::int64_t LinuxSystemQueries::upTimeSeconds() const
@@ -232,9 +133,9 @@ std::uint64_t LinuxSystemQueries::timeStampCounter() const
 #endif
 }
 
-QString LinuxSystemQueries::osPrettyName() const { return osReleaseValue(QStringLiteral("PRETTY_NAME")); }
+QString LinuxSystemQueries::osPrettyName() const { return osReleaseValue("PRETTY_NAME"); }
 
-QString LinuxSystemQueries::osName() const { return osReleaseValue(QStringLiteral("NAME")); }
+QString LinuxSystemQueries::osName() const { return osReleaseValue("NAME"); }
 
 QString LinuxSystemQueries::kernelRelease() const
 {
@@ -256,10 +157,7 @@ int LinuxSystemQueries::processorCount() const
 
 QString LinuxSystemQueries::cpuInfo(const QString& field) const
 {
-    const QByteArray text = readTextFile(QStringLiteral("/proc/cpuinfo"));
-    // Only the first processor's block.
-    const qsizetype end = text.indexOf("\n\n");
-    return fieldOf(end < 0 ? text : text.left(end), field);
+    return SystemTextFiles::colonField(SystemTextFiles::read(QStringLiteral("/proc/cpuinfo")), field);
 }
 
 std::optional<std::uint64_t> LinuxSystemQueries::rootFileSystemId() const
@@ -303,7 +201,6 @@ QString LinuxSystemQueries::folder(SystemFolder which) const
     switch (which) {
     case SystemFolder::DataHome: return existingFolder(SP::writableLocation(SP::GenericDataLocation));
     case SystemFolder::CacheHome: return existingFolder(SP::writableLocation(SP::GenericCacheLocation));
-    // Qt answers the home folder when a user directory is not set; that is no desktop.
     case SystemFolder::Desktop: return existingFolder(userDirectory("DESKTOP"));
     case SystemFolder::Documents: return existingFolder(userDirectory("DOCUMENTS"));
     case SystemFolder::Pictures: return existingFolder(userDirectory("PICTURES"));
@@ -338,7 +235,8 @@ QString LinuxSystemQueries::defaultBrowserCommand() const
     const QString entry = QString::fromUtf8(query.readAllStandardOutput().left(4096)).trimmed();
     if (!entry.endsWith(QLatin1String(".desktop")) || entry.contains(QLatin1Char('/')))
         return {};
-    return desktopEntryExec(entry);
+    const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, entry);
+    return path.isEmpty() ? QString() : SystemTextFiles::desktopEntryExec(SystemTextFiles::read(path));
 }
 
 QString LinuxSystemQueries::findExecutable(const QString& name) const { return QStandardPaths::findExecutable(name); }

@@ -120,8 +120,12 @@ TEST(AboutBox, ThreeModesAndClose)
     // Shown again, the window keeps the mode it was last set to until the command arranges it.
     b.showHelp();
     EXPECT_TRUE(b.label1->isVisible());
+
+    // Closed by the window manager, the window hides and the credits stop as well.
+    b.showAdditional();
     b.close();
     EXPECT_FALSE(b.isVisible());
+    EXPECT_FALSE(b.me1->timerArmed());
 }
 
 TEST(AboutBox, CentredOnFirstShowThenWhereLeft)
