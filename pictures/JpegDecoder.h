@@ -1,9 +1,8 @@
 #pragma once
-// JPEG pictures through libjpeg, optionally reduced while decoding: the
-// inverse DCT can produce n/8 of the picture (n = 1..8) for far less work
-// than decoding everything and scaling down afterwards.
-#include "pictures/PictureBytes.h"
-
+// The screen window's JPEG policy: a picture shown at half its size or less
+// is decoded reduced, which libjpeg's inverse DCT does for far less work than
+// decoding everything and scaling down afterwards.
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 
@@ -25,7 +24,6 @@ struct DecodedJpeg {
     int scale = kJpegFullScale;
 };
 
-// Decodes into a 32-bit picture at the scale jpegScaleFor() picks for display
-// (an invalid display: full size). A file cut short shows what was decoded
-// before the cut, provided that is at least one row of blocks.
-DecodedJpeg decodeJpeg(PictureBytes data, QSize display);
+// Decodes at the scale jpegScaleFor() picks for display (an invalid display:
+// full size); fails with EInvalidGraphic.
+DecodedJpeg decodeJpeg(const QByteArray& data, QSize display);

@@ -1,9 +1,10 @@
 #include "pictures/PictureFile.h"
 
-#include "pictures/BitmapDecoder.h"
-#include "pictures/GifDecoder.h"
-#include "pictures/IconDecoder.h"
+#include "imagelib/decode/BitmapDecoder.h"
+#include "imagelib/decode/GifDecoder.h"
+#include "imagelib/decode/IconDecoder.h"
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureImage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,11 @@ namespace {
 // No picture file the program can show is this large; refusing it early
 // keeps a mistaken choice (a disk image named .bmp) from eating memory.
 constexpr qint64 kMaxFileSize = 512LL * 1024 * 1024;
+
+[[noreturn]] void pictureFailure(const QString& message)
+{
+    throw EInvalidGraphic(message);
+}
 
 QByteArray readPictureFile(const QString& path)
 {
@@ -39,9 +45,17 @@ QByteArray readPictureFile(const QString& path)
     return bytes;
 }
 
-PictureBytes bytesOf(const QByteArray& data)
+// The decoders of the formats shown at their own size, by extension.
+using Decoder = imagedecode::Picture (*)(imagedecode::Bytes, const imagedecode::Options&);
+Decoder decoderFor(const QString& extension)
 {
-    return PictureBytes(reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
+    if (extension == QLatin1String("bmp") || extension == QLatin1String("dib"))
+        return imagedecode::decodeBitmap;
+    if (extension == QLatin1String("ico"))
+        return imagedecode::decodeIcon;
+    if (extension == QLatin1String("gif"))
+        return imagedecode::decodeGif;
+    return nullptr;
 }
 
 }  // namespace
@@ -57,25 +71,17 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
     const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
     // Metafiles (.wmf, .emf) have no decoder here: the one player available
     // crashes on damaged files, and a picture must never take the program down.
-    const bool known = jpeg || extension == QLatin1String("bmp") || extension == QLatin1String("dib") ||
-                       extension == QLatin1String("ico") || extension == QLatin1String("gif");
-    if (!known)
+    const Decoder decoder = decoderFor(extension);
+    if (!jpeg && !decoder)
         pictureFailure(QStringLiteral("No picture decoder for \"%1\" files").arg(extension));
 
     const QByteArray data = readPictureFile(path);
-    const PictureBytes bytes = bytesOf(data);
     if (jpeg) {
-        DecodedJpeg decoded = decodeJpeg(bytes, displayHint);
+        DecodedJpeg decoded = decodeJpeg(data, displayHint);
         return PictureFile(decoded.fullSize, std::move(decoded.image),
                            decoded.scale < kJpegFullScale ? data : QByteArray());
     }
-    QImage image;
-    if (extension == QLatin1String("bmp") || extension == QLatin1String("dib"))
-        image = decodeBitmapFile(bytes);
-    else if (extension == QLatin1String("ico"))
-        image = decodeIcon(bytes);
-    else
-        image = decodeGif(bytes);
+    QImage image = decodeToImage([&] { return toImage(decoder(bytesOf(data), screenOptions())); });
     const QSize full = image.size();
     return PictureFile(full, std::move(image), {});
 }
@@ -86,7 +92,7 @@ void PictureFile::ensureResolution(QSize displaySize)
         return;
     if (displaySize.width() <= image_.width() && displaySize.height() <= image_.height())
         return;
-    DecodedJpeg decoded = decodeJpeg(bytesOf(jpegData_), displaySize);
+    DecodedJpeg decoded = decodeJpeg(jpegData_, displaySize);
     image_ = std::move(decoded.image);
     if (decoded.scale == kJpegFullScale)
         jpegData_.clear();

@@ -1,17 +1,22 @@
-#include "pictures/GifDecoder.h"
+#include "imagelib/decode/GifDecoder.h"
 
 #include <gif_lib.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
+namespace imagedecode {
 namespace {
 
+// An LZW code is at least 12 bits once the table is full and stands for at
+// most 4096 pixels, so a byte of data yields at most 2731 pixels.
+constexpr std::uint64_t kLzwPixelsPerByte = 2731;
+
 struct Source {
-    PictureBytes data;
+    Bytes data;
     std::size_t pos = 0;
 };
 
@@ -33,7 +38,17 @@ using GifPtr = std::unique_ptr<GifFileType, GifCloser>;
 [[noreturn]] void gifFailure(int code)
 {
     const char* text = GifErrorString(code);
-    pictureFailure(QStringLiteral("Broken GIF picture: %1").arg(QString::fromLatin1(text ? text : "unknown error")));
+    fail(code == D_GIF_ERR_NOT_GIF_FILE ? Failure::NotThisFormat : Failure::Corrupt,
+         std::string("Broken GIF picture: ") + (text ? text : "unknown error"));
+}
+
+GifPtr open(Source& source)
+{
+    int error = 0;
+    GifPtr gif(DGifOpen(&source, readFromMemory, &error));
+    if (!gif)
+        gifFailure(error);
+    return gif;
 }
 
 // Reads extension blocks up to the first image and keeps the transparent
@@ -48,7 +63,7 @@ int skipToFirstImage(GifFileType* gif)
         if (type == IMAGE_DESC_RECORD_TYPE)
             return transparent;
         if (type == TERMINATE_RECORD_TYPE)
-            pictureFailure(QStringLiteral("The GIF file holds no picture"));
+            fail(Failure::Corrupt, "The GIF file holds no picture");
         if (type != EXTENSION_RECORD_TYPE)
             continue;
         int code = 0;
@@ -69,47 +84,65 @@ int skipToFirstImage(GifFileType* gif)
 
 }  // namespace
 
-QImage decodeGif(PictureBytes data)
+bool looksLikeGif(Bytes data)
+{
+    return data.size() >= 6 && std::memcmp(data.data(), "GIF8", 4) == 0;
+}
+
+PictureInfo gifInfo(Bytes data)
+{
+    if (!looksLikeGif(data))
+        fail(Failure::NotThisFormat, "Not a GIF picture");
+    return {data.u16(6), data.u16(8), (data.u8(10) & 0x80) ? (data.u8(10) & 7) + 1 : 8};
+}
+
+Picture decodeGif(Bytes data, const Options& options)
 {
     Source source{data};
-    int error = 0;
-    GifPtr gif(DGifOpen(&source, readFromMemory, &error));
-    if (!gif)
-        gifFailure(error);
+    GifPtr gif = open(source);
     const int transparent = skipToFirstImage(gif.get());
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
         gifFailure(gif->Error);
 
     const GifImageDesc& frame = gif->Image;
-    checkPictureSize(frame.Width, frame.Height);
+    checkSize(frame.Width, frame.Height, 4, options.limits);
     if (frame.Left < 0 || frame.Top < 0)
-        pictureFailure(QStringLiteral("The GIF frame lies outside the picture"));
+        fail(Failure::Corrupt, "The GIF frame lies outside the picture");
+    checkExpansion(std::uint64_t(frame.Width) * std::uint64_t(frame.Height), data.size() - source.pos,
+                   kLzwPixelsPerByte);
     // A frame that overhangs the logical screen widens the picture rather
     // than losing its edge, as browsers show it.
     const std::int64_t width = std::max<std::int64_t>(gif->SWidth, std::int64_t(frame.Left) + frame.Width);
     const std::int64_t height = std::max<std::int64_t>(gif->SHeight, std::int64_t(frame.Top) + frame.Height);
-    checkPictureSize(width, height);
+    checkSize(width, height, 4, options.limits);
 
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
-    if (!map)
-        pictureFailure(QStringLiteral("The GIF picture has no colour table"));
-    std::array<QRgb, 256> colours;
-    colours.fill(qRgb(0, 0, 0));
-    for (int i = 0; i < std::min(map->ColorCount, 256); ++i)
-        colours[i] = qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue);
-    if (transparent >= 0 && transparent < 256)
-        colours[transparent] = 0;
+    if (!map || map->ColorCount <= 0)
+        fail(Failure::Corrupt, "The GIF picture has no colour table");
+    std::vector<Colour> palette(std::size_t(std::min(map->ColorCount, 256)));
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = Colour{map->Colors[i].Blue, map->Colors[i].Green, map->Colors[i].Red, 255};
+    if (transparent >= 0 && std::size_t(transparent) < palette.size())
+        palette[std::size_t(transparent)] = Colour{0, 0, 0, 0};
 
-    QImage image = allocatePicture(QSize(int(width), int(height)), QImage::Format_ARGB32);
-    // What the first frame does not cover is the empty screen: transparent.
-    image.fill(Qt::transparent);
+    Picture picture = Picture::allocate(width, height, paletteFormat(options), options.limits);
+    const PaletteWriter writer(picture, palette);
+    // What the first frame does not cover is the empty screen.
+    if (picture.indexed()) {
+        std::memset(picture.row(0), std::clamp(gif->SBackGroundColor, 0, int(palette.size()) - 1),
+                    picture.stride() * std::size_t(picture.height()));
+    } else {
+        picture.hasAlpha = true;
+    }
     std::vector<GifPixelType> line(std::size_t(frame.Width));
     const int passStart[] = {0, 4, 2, 1}, passStep[] = {8, 8, 4, 2};
     const int passes = frame.Interlace ? 4 : 1;
+    ProgressReporter progress(options.progress);
     int rowsRead = 0;
     for (int pass = 0; pass < passes; ++pass) {
         const int start = frame.Interlace ? passStart[pass] : 0, step = frame.Interlace ? passStep[pass] : 1;
         for (int y = start; y < frame.Height; y += step) {
+            progress.report(rowsRead, frame.Height);
             if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR) {
                 // A cut-off file still shows the rows it holds.
                 if (rowsRead == 0)
@@ -118,10 +151,13 @@ QImage decodeGif(PictureBytes data)
                 break;
             }
             ++rowsRead;
-            auto* out = reinterpret_cast<QRgb*>(image.scanLine(frame.Top + y)) + frame.Left;
+            std::uint8_t* out = picture.row(frame.Top + y);
             for (int x = 0; x < frame.Width; ++x)
-                out[x] = colours[line[std::size_t(x)]];
+                writer.put(out, frame.Left + x, line[std::size_t(x)]);
         }
     }
-    return image;
+    progress.report(1, 1);
+    return picture;
 }
+
+}  // namespace imagedecode

@@ -1,0 +1,15 @@
+#pragma once
+// GIF pictures through giflib: the first frame, on its logical screen.
+#include "imagelib/decode/BitmapDecoder.h"
+#include "imagelib/decode/Bytes.h"
+#include "imagelib/decode/Picture.h"
+
+namespace imagedecode {
+
+bool looksLikeGif(Bytes data);
+PictureInfo gifInfo(Bytes data);
+// The uncovered screen is transparent in a 32-bit picture and the background
+// colour in one that keeps its colour table.
+Picture decodeGif(Bytes data, const Options& options);
+
+}  // namespace imagedecode

@@ -1,0 +1,16 @@
+#pragma once
+// TIFF pictures through libtiff, read from memory, any page.
+#include "imagelib/decode/BitmapDecoder.h"
+#include "imagelib/decode/Bytes.h"
+#include "imagelib/decode/Picture.h"
+
+namespace imagedecode {
+
+bool looksLikeTiff(Bytes data);
+// The number of pages (image directories); fails for a broken file.
+int tiffPageCount(Bytes data);
+// page counts from 0; a page the file does not have fails with NoSuchPage.
+PictureInfo tiffInfo(Bytes data, int page);
+Picture decodeTiff(Bytes data, int page, const Options& options);
+
+}  // namespace imagedecode
