@@ -1,10 +1,12 @@
 #include "Playlist.h"
 
+#include "PlaylistReader.h"
 #include "platform/Errors.h"
 #include "platform/Utf8.h"
 #include "platform/Windows1251.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <climits>
@@ -170,7 +172,7 @@ void Playlist::loadFromFile(const QString& path)
         if (got == 0 || std::memchr(bytes.constData() + old, '\0', size_t(got)))
             break;
     }
-    setEntries(PlaylistText::decode(bytes));
+    setEntries(PlaylistReader::forFile(path)->read(bytes, QFileInfo(path).absolutePath()));
 }
 
 void Playlist::saveToFile(const QString& path) const

@@ -324,7 +324,9 @@ void TForm1::buildDialogs()
     OpenDialog2->setObjectName(QStringLiteral("OpenDialog2"));
     OpenDialog2->setOption(QFileDialog::DontUseNativeDialog);
     OpenDialog2->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog2->setNameFilters({QStringLiteral("Плей-лист(*.qx) (*.qx)"), QStringLiteral("Все файлы (*)")});
+    // Lists of other players are read too; our own format stays first.
+    OpenDialog2->setNameFilters({QStringLiteral("Плей-лист(*.qx) (*.qx)"), QStringLiteral("Плей-лист M3U (*.m3u *.m3u8)"),
+                                 QStringLiteral("Плей-лист PLS (*.pls)"), QStringLiteral("Все файлы (*)")});
 
     SaveDialog1 = new QFileDialog(this, QStringLiteral("Сохранить плей-лист"));
     SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));

@@ -1,0 +1,9 @@
+#pragma once
+// PLS lists: "FileN=" keys of the [playlist] section, in the order of N;
+// titles, lengths and other keys are ignored.
+#include "PlaylistReader.h"
+
+class PlsPlaylistReader : public PlaylistReader {
+public:
+    QStringList read(const QByteArray& bytes, const QString& folder) const override;
+};
