@@ -1,5 +1,7 @@
 #include "Application.h"
 
+#include "DesktopIntegration.h"
+#include "NamedFiles.h"
 #include "SettingsStore.h"
 #include "SlideShow.h"
 #include "TForm1.h"
@@ -13,6 +15,7 @@
 #include "windowing/SafeCall.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 #include <functional>
@@ -95,7 +98,12 @@ int run(int argc, char** argv)
     selectPlatform();
     QApplication app(argc, argv);
     initialize(app);
+    const NamedFiles named = resolveNamedFiles(app.arguments().mid(1), QDir::currentPath());
+    DesktopIntegration desktop;
+    if (desktop.handedOver(named))
+        return 0;
     createWindows();
+    desktop.start(named);
     const int result = app.exec();
     destroyWindows();
     return result;

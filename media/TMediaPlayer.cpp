@@ -654,12 +654,7 @@ void TMediaPlayer::keyPressEvent(QKeyEvent* event)
             }
             break;
         case Qt::Key_Space:
-            if (enabledButtons_.contains(focused_)) {
-                const TMPBtnType button = focused_;
-                runClick(button);
-                if (autoEnable_)
-                    applyAutoEnable(button);
-            }
+            Press(focused_);
             return;
         default:
             QWidget::keyPressEvent(event);
@@ -668,6 +663,15 @@ void TMediaPlayer::keyPressEvent(QKeyEvent* event)
         if (focused_ != before)
             update();
     });
+}
+
+void TMediaPlayer::Press(TMPBtnType button)
+{
+    if (!enabledButtons_.contains(button))
+        return;
+    runClick(button);
+    if (autoEnable_)
+        applyAutoEnable(button);
 }
 
 void TMediaPlayer::runClick(TMPBtnType button)

@@ -99,6 +99,10 @@ public:
     void Loaded();
 
     // Operations.
+    // A press of a bar button from outside the bar (the desktop's media
+    // controls): acts only when the button is enabled, as a click would.
+    void Press(TMPBtnType button);
+
     void OpenMedia();
     void CloseMedia();
     void StartPlay();

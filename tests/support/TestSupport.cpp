@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
+#include <QProcess>
 #include <QTimer>
 
 #include <csignal>
@@ -77,4 +78,45 @@ FileSizeLimit::~FileSizeLimit()
 {
     setrlimit(RLIMIT_FSIZE, &old_);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+PrivateSessionBus::PrivateSessionBus() : oldAddress_(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+{
+    QProcess daemon;
+    daemon.setProgram(QStringLiteral("dbus-daemon"));
+    daemon.setArguments({QStringLiteral("--session"), QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
+                         QStringLiteral("--print-pid=1")});
+    daemon.start();
+    if (!daemon.waitForFinished(10000) || daemon.exitCode() != 0)
+        return;
+    const QStringList lines = QString::fromUtf8(daemon.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() < 2)
+        return;
+    address_ = lines[0].trimmed();
+    pid_ = lines[1].trimmed().toLongLong();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+}
+
+PrivateSessionBus::~PrivateSessionBus()
+{
+    if (pid_ > 0)
+        ::kill(pid_t(pid_), SIGTERM);
+    if (oldAddress_.isEmpty())
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    else
+        qputenv("DBUS_SESSION_BUS_ADDRESS", oldAddress_);
+}
+
+QString runCommand(const QString& program, const QStringList& arguments, int ms)
+{
+    QProcess process;
+    process.start(program, arguments);
+    // The command may call back into this process, whose events must go on.
+    const bool done = waitFor([&] { return process.state() == QProcess::NotRunning; }, ms);
+    if (!done || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished(1000);
+        return QStringLiteral("<failed: ") + QString::fromUtf8(process.readAllStandardError()) + u'>';
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }

@@ -56,3 +56,23 @@ private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
 };
+
+// A private session bus (its own dbus-daemon) for the lifetime of the
+// object; $DBUS_SESSION_BUS_ADDRESS points at it. Make it before the first
+// use of the session bus in the process.
+class PrivateSessionBus {
+public:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+    bool isRunning() const { return !address_.isEmpty(); }
+    QString address() const { return address_; }
+
+private:
+    qint64 pid_ = 0;
+    QString address_;
+    QByteArray oldAddress_;
+};
+
+// Runs a command to its end (events go on meanwhile); its standard output,
+// or "<failed: …>" with the error output.
+QString runCommand(const QString& program, const QStringList& arguments, int ms = 10000);
