@@ -30,11 +30,18 @@ bool DesktopIntegration::handedOver(const NamedFiles& files) const
 void DesktopIntegration::start(const NamedFiles& files)
 {
     instance_.listen();
-    connect(&instance_, &SingleInstance::filesReceived, this, [](const NamedFiles& received) {
-        Form1->show();
-        Form1->raise();
-        Form1->activateWindow();
-        openFiles(received);
+    connect(&instance_, &SingleInstance::filesReceived, this, [this](const NamedFiles& received) {
+        // Opened once the hand-over is done: a message box must not run its
+        // loop inside the socket's notice.
+        QMetaObject::invokeMethod(
+            this,
+            [received] {
+                Form1->show();
+                Form1->raise();
+                Form1->activateWindow();
+                openFiles(received);
+            },
+            Qt::QueuedConnection);
     });
 
     nowPlaying_ = std::make_unique<NowPlaying>(
