@@ -6,7 +6,6 @@
 #include <QPainter>
 
 namespace {
-constexpr int kStrips = 255;
 constexpr int kBevel = 1;
 }  // namespace
 

@@ -17,6 +17,8 @@ public:
     FontSpec headerFont() const { return font_; }
     void setGradient(TColor from, TColor to);
 
+    static constexpr int kStrips = 255;
+
     // MulDiv: a × b ÷ c, rounded to the nearest integer.
     static int mulDiv(int a, int b, int c);
     // Left edge and colour of strip k (0..254) of the gradient over width.

@@ -31,6 +31,12 @@ void TacLabel::setAlignment(Qt::Alignment alignment)
     update();
 }
 
+void TacLabel::setHighlightCopy(bool on)
+{
+    highlightCopy_ = on;
+    update();
+}
+
 void TacLabel::setLook(Look look)
 {
     if (look == look_)
@@ -44,8 +50,10 @@ void TacLabel::paintEvent(QPaintEvent*)
     QPainter p(this);
     const FontSpec& font = fonts_[int(look_)];
     p.setFont(font.toQFont());
-    p.setPen(toQColor(clHighlightText));
-    p.drawText(rect().translated(-1, -1), int(alignment_), text_);
+    if (highlightCopy_) {
+        p.setPen(toQColor(clHighlightText));
+        p.drawText(rect().translated(-1, -1), int(alignment_), text_);
+    }
     p.setPen(toQColor(font.color));
     p.drawText(rect(), int(alignment_), text_);
 }

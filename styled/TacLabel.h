@@ -1,7 +1,8 @@
 #pragma once
 // A label that changes its look under the mouse and while pressed, and acts
 // on a click. Its text is drawn twice: one pixel up and left in the
-// highlight-text colour, then in the font colour at its place.
+// highlight-text colour, then in the font colour at its place (the first
+// copy can be left out, as links do).
 #include "windowing/Fonts.h"
 
 #include <QWidget>
@@ -20,6 +21,7 @@ public:
     FontSpec lookFont(Look look) const;
     Look look() const { return look_; }
     void setAlignment(Qt::Alignment alignment);
+    void setHighlightCopy(bool on);
 
     std::function<void()> onClick;
 
@@ -37,4 +39,5 @@ private:
     FontSpec fonts_[3];
     Look look_ = Look::Normal;
     Qt::Alignment alignment_ = Qt::AlignCenter;
+    bool highlightCopy_ = true;
 };
