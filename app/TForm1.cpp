@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "AboutBoxSettings.h"
 #include "ApplicationHint.h"
 #include "MediaLauncher.h"
 #include "MenuKeyRouter.h"
@@ -7,8 +8,10 @@
 #include "SettingsStore.h"
 #include "ShellState.h"
 #include "SlideShow.h"
+#include "StyledMenuSettings.h"
 #include "TForm4.h"
 #include "pictures/TThumbFromFileForm.h"
+#include "styled/TAHMPopupMenu.h"
 #include "platform/Errors.h"
 #include "styled/TacQuickAboutBox.h"
 #include "styled/TdxfCheckBox.h"
@@ -91,6 +94,7 @@ TForm1::TForm1(QWidget* parent)
     Timer1->onTimer = [this] { slideShow_->step(); };
 
     acQuickAboutBox1 = new TacQuickAboutBox(this);
+    setUpAboutBox(*acQuickAboutBox1);
     abfTrayIcon1 = new TabfTrayIcon(this);
     abfTrayIcon1->setObjectName(QStringLiteral("abfTrayIcon1"));
     abfTrayIcon1->setHint(QStringLiteral("Калейдор от Квинт"));
@@ -105,7 +109,7 @@ TForm1::TForm1(QWidget* parent)
 
     hint_ = new ApplicationHint(this);
     hint_->watchMenuBar(MainMenu1);
-    for (QMenu* menu : {N1, N2, N3, N19, N4, Menu0, AHMPopupMenu1})
+    for (QMenu* menu : std::initializer_list<QMenu*>{N1, N2, N3, N19, N4, Menu0, AHMPopupMenu1})
         hint_->watchMenu(menu);
     keys_ = new MenuKeyRouter(this, {N5, N6, N7, N8, N9, N10, N22, N11, N12, N16, N15, NZ20, NZ21, N18, N13, N14});
     qApp->installEventFilter(this);
@@ -192,7 +196,7 @@ void TForm1::buildMenus()
         MainMenu1->addMenu(menu);
 
     const QKeySequence none;
-    Menu0 = new QMenu(this);
+    Menu0 = new TAHMApplicationMenu(this);
     Menu0->setObjectName(QStringLiteral("Menu0"));
     AHMMenuItem10 = item(Menu0, "AHMMenuItem10", QStringLiteral("Открыть..."), QStringLiteral("Открыть файл"), "open",
                          none, &TForm1::N5Click);
@@ -219,7 +223,7 @@ void TForm1::buildMenus()
     AHMMenuItem8 = item(Menu0, "AHMMenuItem8", QStringLiteral("О программе"), QStringLiteral("Информация о программе"),
                         "about", none, &TForm1::N14Click);
 
-    AHMPopupMenu1 = new QMenu(this);
+    AHMPopupMenu1 = new TAHMPopupMenu(this);
     AHMPopupMenu1->setObjectName(QStringLiteral("AHMPopupMenu1"));
     AHMMenuItem44 = item(AHMPopupMenu1, "AHMMenuItem44", QStringLiteral("Открыть"), QStringLiteral("Открыть файл"),
                          "open", none, &TForm1::N5Click);
@@ -237,6 +241,8 @@ void TForm1::buildMenus()
                          QStringLiteral("Информация о программе"), "about", none, &TForm1::N14Click);
     AHMMenuItem64 = item(AHMPopupMenu1, "AHMMenuItem64", QStringLiteral("Выход"), QStringLiteral("Выйти из программы"),
                          "exit", none, &TForm1::N6Click);
+    setUpPlaylistMenu(*Menu0);
+    setUpTrayMenu(*AHMPopupMenu1);
 }
 
 void TForm1::buildControls()
@@ -258,7 +264,10 @@ void TForm1::buildControls()
     setListFont(listFont_);
     setListColor(listColor_);
     connect(ListBox1, &QWidget::customContextMenuRequested, this,
-            guarded([this](const QPoint& pos) { Menu0->popup(ListBox1->viewport()->mapToGlobal(pos)); }));
+            guarded([this](const QPoint& pos) {
+                const QPoint at = ListBox1->viewport()->mapToGlobal(pos);
+                Menu0->Popup(at.x(), at.y());
+            }));
     connect(ListBox1, &QAbstractItemView::clicked, this, guarded([this] { ListBox1Click(); }));
     connect(ListBox1, &QAbstractItemView::doubleClicked, this, guarded([this] { ListBox1DblClick(); }));
     connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this, guarded([this] {

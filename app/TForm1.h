@@ -20,6 +20,8 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class SlideShow;
+class TAHMApplicationMenu;
+class TAHMPopupMenu;
 class TabfColorPicker;
 class TabfTrayIcon;
 class TacQuickAboutBox;
@@ -59,10 +61,10 @@ public:
     QAction *N11, *N29, *N12, *N16, *N17, *N15;
     QAction *NZ20, *NZ21;
     QAction *N18, *N13, *N28, *N14;
-    QMenu* Menu0;
+    TAHMApplicationMenu* Menu0;
     QAction *AHMMenuItem10, *AHMMenuItem3, *AHMMenuItem11, *AHMMenuItem1, *AHMMenuItem7, *AHMMenuItem2,
         *AHMMenuItem4, *AHMMenuItem12, *AHMMenuItem9, *AHMMenuItem34, *AHMMenuItem5, *AHMMenuItem6, *AHMMenuItem8;
-    QMenu* AHMPopupMenu1;
+    TAHMPopupMenu* AHMPopupMenu1;
     QAction *AHMMenuItem44, *AHMMenuItem46, *AHMMenuItem47, *AHMMenuItem48, *AHMMenuItem49, *AHMMenuItem61,
         *AHMMenuItem62, *AHMMenuItem63, *AHMMenuItem64;
 

