@@ -1,6 +1,6 @@
 #include "AboutBoxSettings.h"
 
-#include "styled/TacQuickAboutBox.h"
+#include "sysinfo/TacSystemInfo.h"
 
 #include <QDate>
 #include <QIcon>
@@ -37,4 +37,10 @@ void setUpAboutBox(TacQuickAboutBox& box)
     box.Email = QStringLiteral("kaleidor@example.org");
     box.WebSite = QStringLiteral("www.example.org/kaleidor");
     box.Width = 290;
+}
+
+AboutSystemTexts aboutSystemTexts()
+{
+    const TacSystemInfo info;
+    return {info.WinVersion(), info.WinVersionNumber(), info.CPUFrequency()};
 }

@@ -13,6 +13,7 @@
 #include "pictures/TThumbFromFileForm.h"
 #include "styled/TAHMPopupMenu.h"
 #include "platform/Errors.h"
+#include "platform/UrlOpener.h"
 #include "styled/TacQuickAboutBox.h"
 #include "styled/TdxfCheckBox.h"
 #include "sysinfo/TAboutBox.h"
@@ -93,7 +94,7 @@ TForm1::TForm1(QWidget* parent)
     slideShow_ = std::make_unique<SlideShow>(Timer1, QList<QAction*>{NZ20, AHMMenuItem3});
     Timer1->onTimer = [this] { slideShow_->step(); };
 
-    acQuickAboutBox1 = new TacQuickAboutBox(this);
+    acQuickAboutBox1 = new TacQuickAboutBox(this, DesktopUrlOpener::instance(), aboutSystemTexts);
     setUpAboutBox(*acQuickAboutBox1);
     abfTrayIcon1 = new TabfTrayIcon(this);
     abfTrayIcon1->setObjectName(QStringLiteral("abfTrayIcon1"));

@@ -3,7 +3,6 @@
 #include "TacLabel.h"
 #include "TacQuickAboutBoxForm.h"
 #include "TacRichLabel.h"
-#include "platform/UrlOpener.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -20,7 +19,6 @@ TacQuickAboutBox::TacQuickAboutBox(QWidget* owner, UrlOpener& opener, AboutSyste
 {
 }
 
-TacQuickAboutBox::TacQuickAboutBox(QWidget* owner) : TacQuickAboutBox(owner, DesktopUrlOpener::instance(), {}) {}
 
 std::unique_ptr<TacQuickAboutBoxForm> TacQuickAboutBox::createForm() const
 {

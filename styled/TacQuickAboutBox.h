@@ -31,8 +31,7 @@ class TacQuickAboutBox : public QObject {
 public:
     // opener and system are asked when the links are clicked and when the
     // window is shown; opener must outlive the component.
-    explicit TacQuickAboutBox(QWidget* owner, UrlOpener& opener, AboutSystemSource system);
-    explicit TacQuickAboutBox(QWidget* owner);
+    TacQuickAboutBox(QWidget* owner, UrlOpener& opener, AboutSystemSource system);
 
     struct CursorSet {
         Qt::CursorShape Caption = Qt::ArrowCursor, Client = Qt::ArrowCursor, Border = Qt::ArrowCursor,
