@@ -6,7 +6,6 @@
 #include "platform/UrlOpener.h"
 #include "windowing/SafeCall.h"
 
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -139,10 +138,5 @@ void TacQuickAboutBoxForm::keyPressEvent(QKeyEvent* event)
 void TacQuickAboutBoxForm::showModal()
 {
     move(QGuiApplication::primaryScreen()->availableGeometry().center() - rect().center());
-    QEventLoop loop;
-    connect(this, &FramedWindow::closed, &loop, &QEventLoop::quit);
-    show();
-    activateWindow();
-    raise();
-    loop.exec();
+    showUntilClosed();
 }

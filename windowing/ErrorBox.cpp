@@ -5,7 +5,6 @@
 #include "SafeCall.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -65,12 +64,7 @@ public:
         const QRect area = over && over->isVisible() ? over->frameGeometry()
                                                        : QGuiApplication::primaryScreen()->availableGeometry();
         move(area.center() - rect().center());
-        QEventLoop loop;
-        connect(this, &FramedWindow::closed, &loop, &QEventLoop::quit);
-        show();
-        activateWindow();
-        raise();
-        loop.exec();
+        showUntilClosed();
         // Without a window manager nobody hands the focus back.
         if (over && over->isVisible())
             over->activateWindow();

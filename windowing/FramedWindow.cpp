@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
@@ -467,6 +468,16 @@ void FramedWindow::insertWindowMenuItem(int position, QAction* action)
     const QList<QAction*> actions = windowMenu_->actions();
     QAction* before = position >= 0 && position < actions.size() ? actions[position] : nullptr;
     windowMenu_->insertAction(before, action);
+}
+
+void FramedWindow::showUntilClosed()
+{
+    QEventLoop loop;
+    connect(this, &FramedWindow::closed, &loop, &QEventLoop::quit);
+    show();
+    activateWindow();
+    raise();
+    loop.exec();
 }
 
 void FramedWindow::popupWindowMenu(const QPoint& globalPos)

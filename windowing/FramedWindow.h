@@ -118,6 +118,10 @@ public:
 
     void setVisible(bool visible) override;
 
+    // Shows the window in front and returns once it has been closed; timers
+    // keep ticking meanwhile.
+    void showUntilClosed();
+
     // The window's creation handler, run once by the application right after
     // the window has been built.
     virtual void FormCreate() {}
