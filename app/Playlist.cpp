@@ -2,8 +2,6 @@
 
 #include "PlaylistReader.h"
 #include "platform/Errors.h"
-#include "platform/Utf8.h"
-#include "platform/Windows1251.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,58 +10,6 @@
 #include <climits>
 #include <cstring>
 #include <unistd.h>
-
-namespace {
-
-// Splits at CR LF, lone CR and lone LF; LF CR is two breaks; a break at the
-// very end adds no empty entry.
-QStringList splitLines(const QString& text)
-{
-    QStringList lines;
-    const QChar* p = text.constData();
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i].unicode();
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines.append(QString(p + start, i - start));
-        if (c == u'\r' && i + 1 < n && p[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(QString(p + start, n - start));
-    return lines;
-}
-
-}  // namespace
-
-namespace PlaylistText {
-
-QByteArray encode(const QStringList& entries)
-{
-    qsizetype size = 0;
-    for (const QString& e : entries)
-        size += e.size() + 2;
-    QByteArray out;
-    out.reserve(size + size / 4);  // most paths are ASCII; Cyrillic grows
-    for (const QString& e : entries) {
-        out.append(e.toUtf8());
-        out.append("\r\n", 2);
-    }
-    return out;
-}
-
-QStringList decode(const QByteArray& bytes)
-{
-    const char* p = bytes.constData();
-    const auto nul = static_cast<const char*>(std::memchr(p, '\0', size_t(bytes.size())));
-    const qsizetype n = nul ? nul - p : bytes.size();
-    return splitLines(isStrictUtf8(p, n) ? QString::fromUtf8(p, n) : fromWindows1251(p, n));
-}
-
-}  // namespace PlaylistText
 
 Playlist::Playlist(QObject* parent) : QAbstractListModel(parent) {}
 
@@ -150,7 +96,7 @@ void Playlist::deleteSelected()
 void Playlist::setText(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
-    setEntries(splitLines(nul < 0 ? text : text.left(nul)));
+    setEntries(PlaylistText::splitLines(nul < 0 ? text : text.left(nul)));
 }
 
 void Playlist::loadFromFile(const QString& path)
@@ -209,3 +155,4 @@ QString entryFileName(const QString& entry)
 {
     return entry.mid(entry.lastIndexOf(u'/') + 1);
 }
+

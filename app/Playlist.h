@@ -1,22 +1,14 @@
 #pragma once
 // The playlist: an ordered list of text entries (normally full file paths)
 // with at most one selected. It is the model behind the main window's list.
+#include "app/PlaylistText.h"
+
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
-
-// The playlist's text form, shared by playlist files and the stored value.
-namespace PlaylistText {
-// Every entry followed by CR LF, UTF-8.
-QByteArray encode(const QStringList& entries);
-// Up to the first NUL; split at CR LF, lone CR and lone LF (LF CR is two
-// breaks); a break at the very end adds no empty entry; no trimming. UTF-8
-// when the bytes are valid UTF-8, otherwise Windows-1251.
-QStringList decode(const QByteArray& bytes);
-}  // namespace PlaylistText
 
 class Playlist : public QAbstractListModel {
     Q_OBJECT
@@ -62,3 +54,4 @@ QString playlistSaveName(const QString& chosen);
 
 // The file-name part of an entry: the text after its last "/".
 QString entryFileName(const QString& entry);
+
