@@ -268,17 +268,18 @@ bool read(const QByteArray& text, RegKey& root, int* badLine)
     // Editors elsewhere may start the file with a byte-order mark.
     qsizetype start = text.startsWith("\xef\xbb\xbf") ? 3 : 0;
     int number = 0;
-    while (start < text.size()) {
+    const char* const all = text.constData();
+    const qsizetype size = text.size();
+    while (start < size) {
         ++number;
-        qsizetype nl = text.indexOf('\n', start);
-        if (nl < 0)
-            nl = text.size();
-        qsizetype end = nl;
-        if (end > start && text[end - 1] == '\r')
-            --end;
-        const char* p = text.constData() + start;
-        const char* e = text.constData() + end;
-        start = nl + 1;
+        // A line ends at CR LF, at a lone LF or at a lone CR: files edited
+        // elsewhere use all three.
+        qsizetype end = start;
+        while (end < size && all[end] != '\n' && all[end] != '\r')
+            ++end;
+        const char* p = all + start;
+        const char* e = all + end;
+        start = end + (end + 1 < size && all[end] == '\r' && all[end + 1] == '\n' ? 2 : 1);
         while (p != e && (*p == ' ' || *p == '\t'))
             ++p;
         if (p == e || *p == ';')

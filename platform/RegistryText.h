@@ -10,7 +10,8 @@
 // A string is written with the escapes \\ \" \r \n \0 and stands for its
 // UTF-8 bytes plus the closing NUL; dword is 8 lower-case hex digits; every
 // other value is hex(T) with T the type number in hex, as "hex(b)" for 11.
-// "@" names the key's unnamed value. Order is kept both ways.
+// "@" names the key's unnamed value. Order is kept both ways. Lines end at
+// LF when written and at CR LF, LF or CR when read.
 #include "platform/RegistryTree.h"
 
 #include <QByteArray>

@@ -1,9 +1,9 @@
 #include "RegistryTree.h"
 
 namespace {
-bool sameName(const QString& a, const QString& b)
+QString folded(const QString& name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return name.toCaseFolded();
 }
 }  // namespace
 
@@ -24,37 +24,50 @@ RegValue RegValue::string(const QString& name, const QString& text, quint32 type
 
 RegKey* RegKey::subKey(const QString& name) const
 {
-    for (const auto& k : subKeys_)
-        if (sameName(k->name(), name))
-            return k.get();
-    return nullptr;
+    return subKeyIndex_.value(folded(name), nullptr);
 }
 
 RegKey& RegKey::ensureSubKey(const QString& name)
 {
-    if (RegKey* k = subKey(name))
-        return *k;
-    subKeys_.push_back(std::make_unique<RegKey>(name));
-    return *subKeys_.back();
+    RegKey*& slot = subKeyIndex_[folded(name)];
+    if (!slot) {
+        subKeys_.push_back(std::make_unique<RegKey>(name));
+        slot = subKeys_.back().get();
+    }
+    return *slot;
 }
 
 const RegValue* RegKey::value(const QString& name) const
 {
-    for (const auto& v : values_)
-        if (sameName(v.name, name))
-            return &v;
-    return nullptr;
+    const auto it = valueIndex_.constFind(folded(name));
+    return it == valueIndex_.cend() ? nullptr : &values_[*it];
 }
 
 void RegKey::setValue(RegValue value)
 {
-    for (auto& v : values_)
-        if (sameName(v.name, value.name)) {
-            v.type = value.type;
-            v.data = std::move(value.data);
-            return;
-        }
+    QString key = folded(value.name);
+    const auto it = valueIndex_.constFind(key);
+    if (it != valueIndex_.cend()) {
+        RegValue& v = values_[*it];
+        v.type = value.type;
+        v.data = std::move(value.data);
+        v.elided = value.elided;
+        return;
+    }
+    valueIndex_.insert(std::move(key), values_.size());
     values_.push_back(std::move(value));
+}
+
+std::unique_ptr<RegKey> RegKey::clone() const
+{
+    auto copy = std::make_unique<RegKey>(name_);
+    copy->values_ = values_;
+    copy->valueIndex_ = valueIndex_;
+    for (const auto& sub : subKeys_) {
+        copy->subKeys_.push_back(sub->clone());
+        copy->subKeyIndex_.insert(folded(sub->name()), copy->subKeys_.back().get());
+    }
+    return copy;
 }
 
 bool isValidKeyName(const QString& name)

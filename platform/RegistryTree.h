@@ -1,8 +1,10 @@
 #pragma once
 // The registry's data: keys holding typed values and sub-keys, both in the
 // order they were created. Names compare without regard to case, as the
-// registry's do; the spelling of the first creation is kept.
+// registry's do; the spelling of the first creation is kept. Both are also
+// indexed by name, so a key of millions of values reads in linear time.
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -24,6 +26,9 @@ struct RegValue {
     // The bytes as the registry holds them: a string is UTF-8 with its closing
     // NUL, a DWORD four bytes little-endian.
     QByteArray data;
+    // Set on a large value in a remembered copy of the store, whose data was
+    // dropped to save memory; such a value is never read or written.
+    bool elided = false;
 
     static RegValue dword(const QString& name, quint32 value);
     static RegValue string(const QString& name, const QString& text, quint32 type = rtString);
@@ -46,10 +51,15 @@ public:
     void setValue(RegValue value);
     const std::vector<RegValue>& values() const { return values_; }
 
+    // A copy of the whole tree; value data is shared until written.
+    std::unique_ptr<RegKey> clone() const;
+
 private:
     QString name_;
     std::vector<RegValue> values_;
+    QHash<QString, std::size_t> valueIndex_;  // folded name -> position in values_
     std::vector<std::unique_ptr<RegKey>> subKeys_;
+    QHash<QString, RegKey*> subKeyIndex_;  // folded name -> key
 };
 
 // Whether text can name a key: not empty, no "\" and nothing the text file

@@ -46,7 +46,24 @@ bool TRegistry::OpenKey(const QString& path, bool canCreate)
 
 const RegValue* TRegistry::valueOrNull(const QString& name) const
 {
-    return current_ ? current_->value(name) : nullptr;
+    if (!current_)
+        return nullptr;
+    const RegValue* v = current_->value(name);
+    if (v && v->elided) {
+        loadWhole();
+        v = current_->value(name);
+    }
+    return v;
+}
+
+void TRegistry::loadWhole() const
+{
+    root_ = store_.load(UserRegistry::Detail::Whole);
+    for (const RegChange& change : changes_)
+        applyChange(*root_, change);
+    current_ = root_.get();
+    for (const QString& name : currentPath_)
+        current_ = &current_->ensureSubKey(name);
 }
 
 bool TRegistry::ValueExists(const QString& name) const

@@ -58,11 +58,14 @@ public:
 
 private:
     const RegValue* valueOrNull(const QString& name) const;
+    void loadWhole() const;
     void write(RegValue value);
 
-    UserRegistry store_;
-    std::unique_ptr<RegKey> root_;
-    RegKey* current_ = nullptr;
+    mutable UserRegistry store_;
+    // Replaced by the whole file when a read meets a value the remembered
+    // store left out; what the accessor shows does not change by it.
+    mutable std::unique_ptr<RegKey> root_;
+    mutable RegKey* current_ = nullptr;
     QStringList currentPath_;
     std::vector<RegChange> changes_;
 };

@@ -7,16 +7,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QThread>
 
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
 
 constexpr int lockWaitMs = 5000;
+constexpr time_t kStillSeconds = 2;
 
 std::unique_ptr<RegKey> emptyStore()
 {
@@ -98,7 +107,98 @@ bool replaceFile(const QString& path, const QByteArray& bytes)
     return true;
 }
 
-void apply(RegKey& root, const RegChange& change)
+// What tells one version of the file from another without reading it. An
+// in-place edit changes the times; a replacement changes the inode.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileStamp of(const struct stat& st)
+    {
+        return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const FileStamp& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modified.tv_sec == o.modified.tv_sec
+               && modified.tv_nsec == o.modified.tv_nsec && changed.tv_sec == o.changed.tv_sec
+               && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+std::optional<FileStamp> stampOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp::of(st);
+}
+
+bool hasElided(const RegKey& key)
+{
+    for (const RegValue& v : key.values())
+        if (v.elided)
+            return true;
+    for (const auto& sub : key.subKeys())
+        if (hasElided(*sub))
+            return true;
+    return false;
+}
+
+void elideLargeValues(RegKey& key)
+{
+    for (const RegValue& v : key.values())
+        if (v.data.size() > UserRegistry::kRememberedValueBytes)
+            key.setValue(RegValue{v.name, v.type, {}, true});
+    for (const auto& sub : key.subKeys())
+        elideLargeValues(*sub);
+}
+
+// The last version of each store file this process read or wrote. Only the
+// parsing is saved by it: the file's stamp is checked on every use.
+class Snapshots {
+public:
+    static Snapshots& instance()
+    {
+        static Snapshots snapshots;
+        return snapshots;
+    }
+    // A copy of the remembered tree when the file still has this stamp.
+    std::unique_ptr<RegKey> find(const QString& path, const FileStamp& stamp)
+    {
+        const std::lock_guard guard(mutex_);
+        const auto it = entries_.find(path);
+        if (it == entries_.end() || !(it->second.stamp == stamp))
+            return nullptr;
+        return it->second.tree->clone();
+    }
+    void remember(const QString& path, const FileStamp& stamp, const RegKey& tree)
+    {
+        auto copy = tree.clone();
+        elideLargeValues(*copy);
+        const std::lock_guard guard(mutex_);
+        entries_[path] = Entry{stamp, std::move(copy)};
+    }
+    void forget(const QString& path)
+    {
+        const std::lock_guard guard(mutex_);
+        entries_.erase(path);
+    }
+
+private:
+    struct Entry {
+        FileStamp stamp;
+        std::unique_ptr<const RegKey> tree;
+    };
+    std::mutex mutex_;
+    std::map<QString, Entry> entries_;
+};
+
+}  // namespace
+
+void applyChange(RegKey& root, const RegChange& change)
 {
     RegKey* key = &root;
     for (const QString& name : change.keyPath)
@@ -106,8 +206,6 @@ void apply(RegKey& root, const RegChange& change)
     if (change.value)
         key->setValue(*change.value);
 }
-
-}  // namespace
 
 QString UserRegistry::defaultPath()
 {
@@ -122,15 +220,47 @@ UserRegistry::UserRegistry(QString path) : path_(std::move(path)) {}
 
 UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
 {
-    QFile file(path_);
-    if (!file.exists())
-        return ReadResult::Missing;
-    if (!file.open(QIODevice::ReadOnly))
+    // Without blocking: a named pipe put in the store's place must not hang
+    // the program in open().
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
         return ReadResult::Unreadable;
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return ReadResult::Unreadable;
-    return RegistryText::read(text, root) ? ReadResult::Parsed : ReadResult::Damaged;
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxStoreBytes)
+        return ReadResult::Damaged;
+    QByteArray text(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == text.size()) {
+            // The file grew while it was read; take the rest up to the bound.
+            if (text.size() > kMaxStoreBytes)
+                return ReadResult::Damaged;
+            text.resize(std::min<qint64>(kMaxStoreBytes + 1, text.size() + 65536));
+        }
+        const ssize_t n = ::read(fd, text.data() + got, size_t(text.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ReadResult::Unreadable;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    text.truncate(got);
+    if (!RegistryText::read(text, root))
+        return ReadResult::Damaged;
+    // A file changed within the last moments may change again within the
+    // same tick of the file system's clock, unseen by its stamp; it is only
+    // remembered once it has been still for a while. (A file this process
+    // wrote itself is remembered at once, under the lock.)
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec - st.st_ctim.tv_sec >= kStillSeconds)
+        Snapshots::instance().remember(path_, FileStamp::of(st), root);
+    return ReadResult::Parsed;
 }
 
 bool UserRegistry::moveAside()
@@ -142,13 +272,33 @@ bool UserRegistry::moveAside()
         target = stem + QLatin1Char('-') + QString::number(n);
     if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target).constData()) != 0)
         return false;
+    Snapshots::instance().forget(path_);
     movedAside_ = target;
     return true;
 }
 
-std::unique_ptr<RegKey> UserRegistry::load()
+// Temporary files are only ever made by the holder of the lock: one found
+// while holding it was left by a commit that was killed.
+void UserRegistry::removeStaleTemporaries() const
+{
+    const QFileInfo info(path_);
+    const QString name = info.fileName();
+    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QDir dir = info.absoluteDir();
+    const QStringList candidates =
+        dir.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& candidate : candidates)
+        if (suffix.match(QStringView(candidate).mid(name.size())).hasMatch())
+            ::unlink(QFile::encodeName(dir.filePath(candidate)).constData());
+}
+
+std::unique_ptr<RegKey> UserRegistry::load(Detail detail)
 {
     movedAside_.clear();
+    if (detail == Detail::Remembered)
+        if (const auto stamp = stampOf(path_))
+            if (auto remembered = Snapshots::instance().find(path_, *stamp))
+                return remembered;
     auto root = emptyStore();
     if (read(*root) != ReadResult::Damaged)
         return root;
@@ -177,22 +327,39 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
     StoreLock lock(path_ + QStringLiteral(".lock"));
     if (!lock.locked())
         fail();
-    auto root = emptyStore();
-    switch (read(*root)) {
-    case ReadResult::Unreadable:
-        fail();
-        break;
-    case ReadResult::Damaged:
-        root = emptyStore();
-        if (!moveAside())
-            fail();
-        break;
-    case ReadResult::Missing:
-    case ReadResult::Parsed:
-        break;
+    removeStaleTemporaries();
+    // The file as this process last saw it, when it is still that file and
+    // the changes leave nothing of it that was not remembered.
+    std::unique_ptr<RegKey> root;
+    if (const auto stamp = stampOf(path_))
+        root = Snapshots::instance().find(path_, *stamp);
+    if (root) {
+        for (const RegChange& change : changes)
+            applyChange(*root, change);
+        if (hasElided(*root))
+            root.reset();
     }
-    for (const RegChange& change : changes)
-        apply(*root, change);
+    if (!root) {
+        root = emptyStore();
+        switch (read(*root)) {
+        case ReadResult::Unreadable:
+            fail();
+            break;
+        case ReadResult::Damaged:
+            root = emptyStore();
+            if (!moveAside())
+                fail();
+            break;
+        case ReadResult::Missing:
+        case ReadResult::Parsed:
+            break;
+        }
+        for (const RegChange& change : changes)
+            applyChange(*root, change);
+    }
     if (!replaceFile(path_, RegistryText::write(*root)))
         fail();
+    // Under the lock nobody else can have replaced it since.
+    if (const auto stamp = stampOf(path_))
+        Snapshots::instance().remember(path_, *stamp, *root);
 }

@@ -5,6 +5,12 @@
 // file, replaying one accessor's changes on it and renaming a synced
 // temporary file over it, so running copies of the program never lose each
 // other's values and a failed commit leaves the old file complete.
+//
+// The last state this process read or wrote is remembered, keyed by the
+// file's identity, size and times: while the file is unchanged it is not
+// parsed again, neither by the next accessor nor by a commit. Values larger
+// than kRememberedValueBytes are not kept in that memory; a commit that would
+// have to write such a value unchanged reads the file again.
 #include "platform/RegistryTree.h"
 
 #include <QString>
@@ -20,9 +26,17 @@ struct RegChange {
     std::optional<RegValue> value;
 };
 
+// Makes the key path (and writes the value) in root.
+void applyChange(RegKey& root, const RegChange& change);
+
 class UserRegistry {
 public:
     static QString defaultPath();
+
+    // A store file larger than this cannot be taken whole: it is treated as
+    // damaged (moved aside), never read into memory.
+    static constexpr qint64 kMaxStoreBytes = 512LL * 1024 * 1024;
+    static constexpr qsizetype kRememberedValueBytes = 64 * 1024;
 
     explicit UserRegistry(QString path = defaultPath());
 
@@ -30,9 +44,12 @@ public:
 
     // The store as it is now. A missing or unreadable file is an empty store
     // (an unreadable one is then refused by commit, so it is never
-    // overwritten). A file that cannot be parsed is renamed aside and the
-    // store starts empty; movedAside() then names the copy.
-    std::unique_ptr<RegKey> load();
+    // overwritten). A file that cannot be taken whole (not parsed, too large,
+    // not a regular file) is renamed aside and the store starts empty;
+    // movedAside() then names the copy. With Remembered the tree may hold
+    // elided values (see RegValue::elided); Whole always reads the file.
+    enum class Detail { Remembered, Whole };
+    std::unique_ptr<RegKey> load(Detail detail = Detail::Remembered);
 
     // Applies changes to the newest file in one atomic replacement. Raises
     // ERegistryException "Failed to set data for '%s'" with firstValueName
@@ -47,6 +64,7 @@ private:
     enum class ReadResult { Missing, Parsed, Damaged, Unreadable };
     ReadResult read(RegKey& root) const;
     bool moveAside();
+    void removeStaleTemporaries() const;
 
     QString path_;
     QString movedAside_;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <thread>
 
@@ -351,4 +352,171 @@ TEST(UserRegistry, FailedCommitRaisesAndKeepsTheOldFile)
     reg.WriteInteger("N", 1);
     EXPECT_EQ(message([&] { reg.CloseKey(); }), QStringLiteral("Failed to set data for 'N'"));
     EXPECT_EQ(readFile(file), old);
+}
+
+TEST(RegistryText, ReadsEveryKindOfLineEndAlike)
+{
+    const QByteArray lines[] = {"; Калейдор per-user registry", "[HKEY_CURRENT_USER\\Qx\\настройки]",
+                                "\"N\"=dword:00000007", "", "\"Z\"=\"a\\r\\nb\""};
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+        QByteArray text;
+        for (const QByteArray& line : lines)
+            text += line + end;
+        RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+        int bad = 0;
+        ASSERT_TRUE(RegistryText::read(text, root, &bad)) << bad << " " << QByteArray(end).toHex().toStdString();
+        const RegKey* s = root.subKey(QStringLiteral("Qx"))->subKey(QStringLiteral("настройки"));
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->value("N")->data, QByteArray("\x07\0\0\0", 4));
+        EXPECT_EQ(s->value("Z")->data, QByteArray("a\r\nb").append('\0'));
+    }
+    // A bad line is counted in lines of any end.
+    RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+    int bad = 0;
+    EXPECT_FALSE(RegistryText::read("[HKEY_CURRENT_USER]\r\r\n\n\ra=1\r", root, &bad));
+    EXPECT_EQ(bad, 5);
+}
+
+// A reader that looked each value up among all before it took minutes here.
+TEST(RegistryText, ReadsAKeyOfManyValuesFindingEachByName)
+{
+    constexpr int count = 100000;
+    QByteArray text = "[HKEY_CURRENT_USER\\Big]\n";
+    for (int i = 0; i < count; ++i)
+        text += "\"v" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(i, 16).rightJustified(8, '0') + '\n';
+    text += "\"V77\"=dword:ffffffff\n";  // names compare without case: replaces v77 where it stands
+    RegKey root(QStringLiteral("HKEY_CURRENT_USER"));
+    ASSERT_TRUE(RegistryText::read(text, root));
+    const RegKey* big = root.subKey(QStringLiteral("BIG"));
+    ASSERT_NE(big, nullptr);
+    ASSERT_EQ(big->values().size(), size_t(count));
+    EXPECT_EQ(big->values()[77].name, QStringLiteral("v77"));
+    EXPECT_EQ(big->values()[77].data, QByteArray("\xff\xff\xff\xff"));
+    for (int i : {0, 1, 4096, count - 1})
+        EXPECT_EQ(big->value(QStringLiteral("V%1").arg(i))->data, RegValue::dword({}, quint32(i)).data) << i;
+    EXPECT_EQ(big->value(QStringLiteral("v%1").arg(count)), nullptr);
+}
+
+TEST(UserRegistry, StoreWithOtherLineEndsIsReadAndKept)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    writeFile(file, "[HKEY_CURRENT_USER\\Qx\\настройки]\r\"Playlist\"=\"/a.jpg\\r\\n\"\r\"N\"=dword:00000004\r");
+    {
+        TRegistry reg;
+        EXPECT_EQ(reg.DamagedStoreMovedTo(), QString());
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+        EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 4);
+        reg.WriteInteger(QStringLiteral("N"), 5);
+        reg.CloseKey();
+    }
+    const QByteArray now = readFile(file);
+    EXPECT_TRUE(now.contains("\"Playlist\"=\"/a.jpg\\r\\n\"\n")) << now.toStdString();
+    EXPECT_TRUE(now.contains("\"N\"=dword:00000005\n")) << now.toStdString();
+}
+
+// What cannot be read whole is moved aside before anything replaces it; a
+// named pipe in the store's place must not block the reader either.
+TEST(UserRegistry, StoreThatIsNotARegularFileIsMovedAsideWithoutBlocking)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    TRegistry reg;
+    const QString aside = reg.DamagedStoreMovedTo();
+    ASSERT_FALSE(aside.isEmpty());
+    EXPECT_TRUE(QFileInfo(aside).exists());
+    EXPECT_FALSE(QFileInfo(aside).isFile());
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), true));
+    reg.WriteInteger(QStringLiteral("N"), 1);
+    reg.CloseKey();
+    EXPECT_TRUE(readFile(file).contains("\"N\"=dword:00000001"));
+}
+
+TEST(UserRegistry, CommitRemovesTemporaryFilesAKilledCommitLeft)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    writeFile(file, "[HKEY_CURRENT_USER\\Qx]\n\"N\"=dword:00000001\n");
+    for (const char* left : {".Ab12xY", ".000000", ".damaged-20260101-120000", ".lock", ".Ab12x", ".Ab12xYZ", "x.Ab12xY"})
+        writeFile(file + QString::fromLatin1(left), "left");
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
+        reg.WriteInteger(QStringLiteral("N"), 2);
+        reg.CloseKey();
+    }
+    QStringList left = QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, QStringList({"user.reg", "user.reg.Ab12x", "user.reg.Ab12xYZ", "user.reg.damaged-20260101-120000",
+                                 "user.reg.lock", "user.regx.Ab12xY"}));
+}
+
+// Large values are not remembered between reads: a later accessor still reads
+// them whole, and a commit that does not write them keeps them in the file.
+TEST(UserRegistry, RememberedStoreGivesLargeValuesWholeAndKeepsThem)
+{
+    TempConfigHome home;
+    const QString big(int(UserRegistry::kRememberedValueBytes) + 10, u'ж');
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteString(QStringLiteral("Playlist"), big);
+        reg.WriteInteger(QStringLiteral("N"), 1);
+        reg.CloseKey();
+    }
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+        reg.WriteInteger(QStringLiteral("N"), 2);  // seen by the read that must load the file whole
+        EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
+        EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 2);
+    }
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+        reg.WriteInteger(QStringLiteral("N"), 3);
+        reg.CloseKey();
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 3);
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
+    EXPECT_TRUE(readFile(UserRegistry::defaultPath()).contains(big.toUtf8()));
+}
+
+// Another program's change to the file is seen however recently the file was
+// read, and merged into the next commit.
+TEST(UserRegistry, ChangeMadeElsewhereIsSeenAndMerged)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    const auto readA = [] {
+        TRegistry reg;
+        EXPECT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
+        return reg.ReadInteger(QStringLiteral("A"));
+    };
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), true));
+        reg.WriteInteger(QStringLiteral("A"), 1);
+        reg.CloseKey();  // what it wrote is remembered
+    }
+    EXPECT_EQ(readA(), 1);
+    // Replaced whole by another program, with the same size.
+    QByteArray text = readFile(file).replace("dword:00000001", "dword:00000002");
+    writeFile(file + ".new", text);
+    ASSERT_EQ(::rename(QFile::encodeName(file + ".new").constData(), QFile::encodeName(file).constData()), 0);
+    EXPECT_EQ(readA(), 2);
+    // Edited in place.
+    writeFile(file, "[HKEY_CURRENT_USER\\Qx]\n\"A\"=dword:00000007\n\n");
+    EXPECT_EQ(readA(), 7);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
+    writeFile(file, "[HKEY_CURRENT_USER\\Qx]\n\"A\"=dword:00000003\n\"C\"=dword:00000004\n");
+    reg.WriteInteger(QStringLiteral("B"), 5);
+    reg.CloseKey();
+    const QByteArray now = readFile(file);
+    EXPECT_TRUE(now.contains("\"A\"=dword:00000003\n\"C\"=dword:00000004\n\"B\"=dword:00000005\n")) << now.toStdString();
 }
