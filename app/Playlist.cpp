@@ -9,6 +9,8 @@
 
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Playlist::Playlist(QObject* parent) : QAbstractListModel(parent) {}
@@ -101,9 +103,26 @@ void Playlist::setText(const QString& text)
 
 void Playlist::loadFromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(Exception::format(QStringLiteral("Cannot open file %s"), path));
+    const auto cannotOpen = [&] {
+        return EFOpenError(Exception::format(QStringLiteral("Cannot open file %s"), path));
+    };
+    // Only a regular file (links followed) is read: opening a named pipe or a
+    // device would block until another program writes to it. Opened without
+    // blocking and checked on the open handle, so nothing can be swapped in
+    // between.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw cannotOpen();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw cannotOpen();
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw cannotOpen();
+    }
     // The text ends at its first NUL: reading stops there, so a large binary
     // file chosen by mistake is not read whole.
     QByteArray bytes;
@@ -113,7 +132,7 @@ void Playlist::loadFromFile(const QString& path)
         bytes.resize(old + chunk);
         const qint64 got = file.read(bytes.data() + old, chunk);
         if (got < 0)
-            throw EFOpenError(Exception::format(QStringLiteral("Cannot open file %s"), path));
+            throw cannotOpen();
         bytes.resize(old + got);
         if (got == 0 || std::memchr(bytes.constData() + old, '\0', size_t(got)))
             break;
@@ -156,3 +175,19 @@ QString entryFileName(const QString& entry)
     return entry.mid(entry.lastIndexOf(u'/') + 1);
 }
 
+QString entryDrawnText(const QString& entry, Qt::TextElideMode elision)
+{
+    constexpr qsizetype keep = kMaxDrawnEntryChars;
+    if (entry.size() <= keep)
+        return entry;
+    switch (elision) {
+    case Qt::ElideLeft:
+        return entry.right(keep);
+    case Qt::ElideMiddle:
+        return entry.left(keep / 2) + entry.right(keep / 2);
+    case Qt::ElideRight:
+    case Qt::ElideNone:
+        break;
+    }
+    return entry.left(keep);
+}

@@ -55,3 +55,8 @@ QString playlistSaveName(const QString& chosen);
 // The file-name part of an entry: the text after its last "/".
 QString entryFileName(const QString& entry);
 
+// What the list draws of an entry: no more characters than any row can show,
+// taken from the side its elision keeps. Laying out megabytes of text on every
+// repaint would freeze the window; the entry itself stays whole.
+inline constexpr qsizetype kMaxDrawnEntryChars = 4096;
+QString entryDrawnText(const QString& entry, Qt::TextElideMode elision);

@@ -46,13 +46,21 @@ constexpr int kStatusHeight = 16;
 constexpr int kWheelNotch = 120;
 constexpr int kWheelResizeStep = 10;
 
-// Every playlist row is 16 pixels high, whatever the font.
+// Every playlist row is 16 pixels high, whatever the font; a row lays out no
+// more of its entry than can be shown.
 class FixedHeightDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         return {QStyledItemDelegate::sizeHint(option, index).width(), kItemHeight};
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = entryDrawnText(option->text, option->textElideMode);
     }
 };
 

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -401,3 +403,22 @@ TEST_F(MainWindow, ColorPickerKeepsTheSwatchWhenTheScreenCannotBeRead)
 }
 
 }  // namespace
+
+// A row lays out no more of an entry than it can show: a 4 MB entry measured
+// whole would be millions of pixels wide and take seconds per repaint.
+TEST_F(MainWindow, HugeEntryIsLaidOutOnlyAsFarAsARowShows)
+{
+    const QString huge = QStringLiteral("/") + QString(4 << 20, u'ж');
+    list->setEntries({huge});
+    QStyleOptionViewItem option;
+    option.initFrom(Form1->ListBox1);
+    option.font = Form1->ListBox1->font();
+    option.textElideMode = Form1->ListBox1->textElideMode();
+    const QModelIndex row = list->index(0);
+    const int width = Form1->ListBox1->itemDelegate()->sizeHint(option, row).width();
+    const int widest = QFontMetrics(option.font).horizontalAdvance(u'ж');
+    EXPECT_LE(width, (kMaxDrawnEntryChars + 16) * widest);
+    EXPECT_GT(width, kMaxDrawnEntryChars / 2 * widest);
+    Form1->ListBox1->viewport()->repaint();
+    EXPECT_EQ(list->at(0), huge);  // the entry itself stays whole
+}

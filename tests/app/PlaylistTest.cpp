@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -190,7 +191,13 @@ TEST(Playlist, LoadFailureRaisesAndKeepsThePlaylist)
     Playlist list;
     list.setEntries(three());
     list.setSelectedIndex(1);
-    for (const QString& path : {dir.filePath(QStringLiteral("missing.qx")), dir.path()}) {
+    // A named pipe, and a link to one, fail at once instead of waiting for a
+    // writer that never comes.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.qx"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("link.qx"));
+    ASSERT_TRUE(QFile::link(fifo, link));
+    for (const QString& path : {dir.filePath(QStringLiteral("missing.qx")), dir.path(), fifo, link}) {
         EXPECT_EQ(failure<EFOpenError>([&] { list.loadFromFile(path); }), QStringLiteral("Cannot open file ") + path);
         EXPECT_EQ(list.entries(), three());
         EXPECT_EQ(list.selectedIndex(), 1);
@@ -232,4 +239,25 @@ TEST(Playlist, NamesOfSavedFilesAndOfEntries)
     } fileNames[] = {{"/home/u/a.b.jpg", "a.b.jpg"}, {"a.jpg", "a.jpg"}, {"/home/u/", ""}, {"C:\\x\\y.jpg", "C:\\x\\y.jpg"}};
     for (const auto& c : fileNames)
         EXPECT_EQ(entryFileName(QString::fromUtf8(c.in)), QString::fromUtf8(c.out));
+}
+
+TEST(Playlist, DrawnTextOfAHugeEntryIsCutOnTheSideItsElisionKeeps)
+{
+    const QString head(kMaxDrawnEntryChars, u'h'), tail(kMaxDrawnEntryChars, u't');
+    const QString huge = head + QString(3 << 20, u'm') + tail;
+    const struct {
+        Qt::TextElideMode mode;
+        QString drawn;
+    } cases[] = {
+        {Qt::ElideRight, head},
+        {Qt::ElideNone, head},
+        {Qt::ElideLeft, tail},
+        {Qt::ElideMiddle, head.left(kMaxDrawnEntryChars / 2) + tail.right(kMaxDrawnEntryChars / 2)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(entryDrawnText(huge, c.mode), c.drawn) << c.mode;
+        EXPECT_EQ(entryDrawnText(QStringLiteral("/a/b.jpg"), c.mode), QStringLiteral("/a/b.jpg")) << c.mode;
+    }
+    const QString exact(kMaxDrawnEntryChars, u'x');
+    EXPECT_EQ(entryDrawnText(exact, Qt::ElideMiddle), exact);
 }
