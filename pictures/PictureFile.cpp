@@ -3,8 +3,10 @@
 #include "imagelib/decode/BitmapDecoder.h"
 #include "imagelib/decode/GifDecoder.h"
 #include "imagelib/decode/IconDecoder.h"
+#include "pictures/EmfPlayer.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureImage.h"
+#include "pictures/WmfPlayer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -69,10 +71,9 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
-    // Metafiles (.wmf, .emf) have no decoder here: the one player available
-    // crashes on damaged files, and a picture must never take the program down.
+    const bool metafile = extension == QLatin1String("wmf") || extension == QLatin1String("emf");
     const Decoder decoder = decoderFor(extension);
-    if (!jpeg && !decoder)
+    if (!jpeg && !metafile && !decoder)
         pictureFailure(QStringLiteral("No picture decoder for \"%1\" files").arg(extension));
 
     const QByteArray data = readPictureFile(path);
@@ -80,6 +81,13 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
         DecodedJpeg decoded = decodeJpeg(data, displayHint);
         return PictureFile(decoded.fullSize, std::move(decoded.image),
                            decoded.scale < kJpegFullScale ? data : QByteArray());
+    }
+    if (metafile) {
+        // Drawn at its frame's size, or smaller for a huge frame; the size
+        // reported is the frame's.
+        metafile::Played played = decodeToImage(
+            [&] { return extension == QLatin1String("wmf") ? playWmf(bytesOf(data)) : playEmf(bytesOf(data)); });
+        return PictureFile(played.frame, std::move(played.image), {});
     }
     QImage image = decodeToImage([&] { return toImage(decoder(bytesOf(data), screenOptions())); });
     const QSize full = image.size();

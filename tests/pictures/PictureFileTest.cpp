@@ -585,8 +585,8 @@ TEST_F(PictureFiles, BrokenInputsFailWithInvalidGraphic)
         {"noimage.gif", gifImage.left(13 + 12) + bytes({0x3B})},
         {"cut.gif", gifImage.left(gifImage.size() - 8)},
         {"huge.gif", gif(30000, 30000, 0, 0, {{0}}, false, -1)},
-        {"drawing.wmf", metafile(200, 100)},  // valid, but metafiles have no decoder
-        {"drawing.emf", metafile(200, 100)},
+        {"cut.wmf", metafile(200, 100).left(30)},
+        {"drawing.emf", metafile(200, 100)},  // a WMF is no EMF
         {"picture.png", encoded(QImage(4, 4, QImage::Format_RGB32), "PNG")},
         {"noextension", realJpeg},
     };

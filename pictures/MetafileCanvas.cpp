@@ -1,0 +1,616 @@
+#include "pictures/MetafileCanvas.h"
+
+#include "imagelib/decode/BitmapDecoder.h"
+#include "pictures/PictureImage.h"
+#include "platform/Errors.h"
+
+#include <QFontMetricsF>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace metafile {
+
+namespace {
+
+// How deep saves may nest: each costs a painter state.
+constexpr std::size_t kMaxSaveDepth = 1024;
+// Object slots a file may ask for; each costs a few hundred bytes.
+constexpr std::uint32_t kMaxObjects = 65536;
+
+double angleOf(QPointF centre, QPointF p)
+{
+    // Degrees counter-clockwise as seen in the picture, y downwards.
+    return qRadiansToDegrees(std::atan2(-(p.y() - centre.y()), p.x() - centre.x()));
+}
+
+bool finite(const QTransform& t)
+{
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22())
+           && std::isfinite(t.dx()) && std::isfinite(t.dy()) && t.isInvertible();
+}
+
+QPainterPath rectsPath(const std::vector<QRectF>& rects)
+{
+    QPainterPath path;
+    for (const QRectF& r : rects)
+        path.addRect(r.normalized());
+    return path.simplified();
+}
+
+}  // namespace
+
+void metafileFailure(const QString& message)
+{
+    throw EInvalidGraphic(message);
+}
+
+QImage decodeDib(imagedecode::Bytes packed)
+{
+    return decodeToImage([&] { return toImage(imagedecode::decodeBitmap(packed, screenOptions())); });
+}
+
+QImage surfaceFor(QSizeF frame, double* scale)
+{
+    // Checked as doubles first: a frame may be any 32-bit number of units.
+    if (!(frame.width() >= 0.5 && frame.height() >= 0.5) || frame.width() > 1e7 || frame.height() > 1e7)
+        metafileFailure(QStringLiteral("The metafile has no usable frame"));
+    *scale = std::min(1.0, kMaxSide / std::max(frame.width(), frame.height()));
+    const QSize size(std::max(1, qRound(frame.width() * *scale)), std::max(1, qRound(frame.height() * *scale)));
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        metafileFailure(QStringLiteral("Not enough memory for a %1 × %2 picture").arg(size.width()).arg(size.height()));
+    image.fill(Qt::transparent);
+    return image;
+}
+
+QColor colorRef(std::uint32_t value)
+{
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+Object makePen(unsigned style, double width, QColor color)
+{
+    Object o;
+    o.kind = Object::Pen;
+    const unsigned kind = style & 0x0F;
+    if (kind == 5) {  // null pen
+        o.pen = QPen(Qt::NoPen);
+        return o;
+    }
+    o.pen = QPen(color, std::max(0.0, width));
+    switch (kind) {
+    case 1: o.pen.setStyle(Qt::DashLine); break;
+    case 2: o.pen.setStyle(Qt::DotLine); break;
+    case 3: o.pen.setStyle(Qt::DashDotLine); break;
+    case 4: o.pen.setStyle(Qt::DashDotDotLine); break;
+    default: o.pen.setStyle(Qt::SolidLine); break;
+    }
+    switch (style & 0x0F00) {
+    case 0x0100: o.pen.setCapStyle(Qt::SquareCap); break;
+    case 0x0200: o.pen.setCapStyle(Qt::FlatCap); break;
+    default: o.pen.setCapStyle(Qt::RoundCap); break;
+    }
+    switch (style & 0xF000) {
+    case 0x1000: o.pen.setJoinStyle(Qt::BevelJoin); break;
+    case 0x2000: o.pen.setJoinStyle(Qt::MiterJoin); break;
+    default: o.pen.setJoinStyle(Qt::RoundJoin); break;
+    }
+    return o;
+}
+
+Object makeBrush(unsigned style, QColor color, unsigned hatch)
+{
+    Object o;
+    o.kind = Object::Brush;
+    switch (style) {
+    case 1:  // null
+        o.brush = QBrush(Qt::NoBrush);
+        break;
+    case 2: {
+        static const Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
+                                                 Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+        o.brush = QBrush(color, hatch < 6 ? hatches[hatch] : Qt::SolidPattern);
+        break;
+    }
+    default:  // solid; a pattern whose bitmap is not at hand is drawn as its colour
+        o.brush = QBrush(color);
+        break;
+    }
+    return o;
+}
+
+Canvas::Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice)
+    : picture_(picture), painter_(&picture), deviceToPicture_(deviceToPicture), mmPerDevice_(mmPerDevice)
+{
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform);
+    state_.font.height = -12;
+    state_.font.face = QStringLiteral("Sans Serif");
+}
+
+void Canvas::setMapMode(int mode)
+{
+    if (mode >= MmText && mode <= MmAnisotropic)
+        state_.mapMode = mode;
+}
+
+void Canvas::setWindowExt(QSizeF s)
+{
+    // A zero extent would make the mapping singular; it is refused as GDI does.
+    if (s.width() != 0 && s.height() != 0)
+        state_.windowExt = s;
+}
+
+void Canvas::setViewportExt(QSizeF s)
+{
+    if (s.width() != 0 && s.height() != 0)
+        state_.viewportExt = s;
+}
+
+void Canvas::modifyWorldTransform(const QTransform& t, unsigned mode)
+{
+    switch (mode) {
+    case 1: state_.world = QTransform(); break;
+    case 2: state_.world = t * state_.world; break;
+    case 3: state_.world = state_.world * t; break;
+    case 4: state_.world = t; break;
+    default: break;
+    }
+}
+
+void Canvas::save()
+{
+    if (saved_.size() >= kMaxSaveDepth)
+        return;
+    saved_.push_back(state_);
+    painter_.save();
+}
+
+void Canvas::restore(int level)
+{
+    const auto depth = static_cast<long long>(saved_.size());
+    const long long target = level < 0 ? depth + level : static_cast<long long>(level) - 1;
+    if (target < 0 || target >= depth)
+        return;
+    while (static_cast<long long>(saved_.size()) > target) {
+        state_ = saved_.back();
+        saved_.pop_back();
+        painter_.restore();
+    }
+}
+
+void Canvas::addObject(Object object)
+{
+    const auto free = std::find_if(objects_.begin(), objects_.end(), [](const Object& o) { return o.kind == Object::Empty; });
+    if (free != objects_.end())
+        *free = std::move(object);
+    else if (objects_.size() < kMaxObjects)
+        objects_.push_back(std::move(object));
+}
+
+void Canvas::setObject(std::uint32_t index, Object object)
+{
+    if (index >= kMaxObjects)
+        return;
+    if (index >= objects_.size())
+        objects_.resize(index + 1);
+    objects_[index] = std::move(object);
+}
+
+void Canvas::selectObject(std::uint32_t index)
+{
+    if (index >= objects_.size())
+        return;
+    const Object& o = objects_[index];
+    switch (o.kind) {
+    case Object::Pen: state_.pen = o.pen; break;
+    case Object::Brush: state_.brush = o.brush; break;
+    case Object::Font: state_.font = o.font; break;
+    default: break;
+    }
+}
+
+void Canvas::selectStockObject(std::uint32_t id)
+{
+    switch (id) {
+    case 0: state_.brush = QBrush(Qt::white); break;
+    case 1: state_.brush = QBrush(QColor(192, 192, 192)); break;
+    case 2: state_.brush = QBrush(QColor(128, 128, 128)); break;
+    case 3: state_.brush = QBrush(QColor(64, 64, 64)); break;
+    case 4: state_.brush = QBrush(Qt::black); break;
+    case 5: state_.brush = QBrush(Qt::NoBrush); break;
+    case 6: state_.pen = QPen(Qt::white, 0); break;
+    case 7: state_.pen = QPen(Qt::black, 0); break;
+    case 8: state_.pen = QPen(Qt::NoPen); break;
+    case 10: case 11: case 12: case 13: case 14: case 16: case 17:
+        state_.font = LogFont{-12, 0, 400, false, false, false, QStringLiteral("Sans Serif")};
+        break;
+    default: break;
+    }
+}
+
+void Canvas::deleteObject(std::uint32_t index)
+{
+    if (index < objects_.size())
+        objects_[index] = Object();
+}
+
+QTransform Canvas::logicalToPicture() const
+{
+    const State& s = state_;
+    double sx = 1, sy = 1;
+    const auto metric = [&](double mm) {
+        sx = mm / mmPerDevice_.x();
+        sy = -mm / mmPerDevice_.y();
+    };
+    switch (s.mapMode) {
+    case MmLoMetric: metric(0.1); break;
+    case MmHiMetric: metric(0.01); break;
+    case MmLoEnglish: metric(0.254); break;
+    case MmHiEnglish: metric(0.0254); break;
+    case MmTwips: metric(25.4 / 1440); break;
+    case MmIsotropic:
+    case MmAnisotropic:
+        sx = s.viewportExt.width() / s.windowExt.width();
+        sy = s.viewportExt.height() / s.windowExt.height();
+        if (s.mapMode == MmIsotropic) {
+            const double m = std::min(std::abs(sx), std::abs(sy));
+            sx = std::copysign(m, sx);
+            sy = std::copysign(m, sy);
+        }
+        break;
+    default: break;
+    }
+    const QTransform page(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx,
+                          s.viewportOrg.y() - s.windowOrg.y() * sy);
+    return s.world * page * deviceToPicture_;
+}
+
+void Canvas::draw(const QPainterPath& shape, bool fill)
+{
+    const QTransform t = logicalToPicture();
+    if (!finite(t))
+        return;
+    if (inPath_) {
+        path_.addPath(t.map(shape));
+        return;
+    }
+    painter_.setTransform(t);
+    QPainterPath filled = shape;
+    filled.setFillRule(state_.fillRule);
+    if (fill && state_.brush.style() != Qt::NoBrush)
+        painter_.fillPath(filled, state_.brush);
+    if (state_.pen.style() != Qt::NoPen)
+        painter_.strokePath(shape, state_.pen);
+    drew_ = true;
+}
+
+void Canvas::moveTo(QPointF p)
+{
+    state_.current = p;
+    if (inPath_)
+        path_.moveTo(logicalToPicture().map(p));
+}
+
+void Canvas::lineTo(QPointF p)
+{
+    QPainterPath line(state_.current);
+    line.lineTo(p);
+    if (inPath_) {
+        const QTransform t = logicalToPicture();
+        if (path_.elementCount() == 0)
+            path_.moveTo(t.map(state_.current));
+        path_.lineTo(t.map(p));
+    } else {
+        draw(line, false);
+    }
+    state_.current = p;
+}
+
+void Canvas::polyline(const QPolygonF& points)
+{
+    if (points.size() < 2)
+        return;
+    QPainterPath path;
+    path.addPolygon(points);
+    draw(path, false);
+}
+
+void Canvas::polylineTo(const QPolygonF& points)
+{
+    for (const QPointF& p : points)
+        lineTo(p);
+}
+
+void Canvas::polygon(const QPolygonF& points)
+{
+    if (points.size() < 2)
+        return;
+    QPainterPath path;
+    path.addPolygon(points);
+    path.closeSubpath();
+    draw(path, true);
+}
+
+void Canvas::polyPolygon(const std::vector<QPolygonF>& polygons)
+{
+    QPainterPath path;
+    for (const QPolygonF& p : polygons) {
+        path.addPolygon(p);
+        path.closeSubpath();
+    }
+    if (!path.isEmpty())
+        draw(path, true);
+}
+
+void Canvas::polyPolyline(const std::vector<QPolygonF>& lines)
+{
+    for (const QPolygonF& line : lines)
+        polyline(line);
+}
+
+void Canvas::polyBezier(const QPolygonF& points, bool fromCurrent)
+{
+    QPainterPath path(fromCurrent ? state_.current : (points.isEmpty() ? QPointF() : points.first()));
+    for (qsizetype i = fromCurrent ? 0 : 1; i + 2 < points.size(); i += 3)
+        path.cubicTo(points[i], points[i + 1], points[i + 2]);
+    if (path.elementCount() > 1) {
+        draw(path, false);
+        if (fromCurrent)
+            state_.current = path.currentPosition();
+    }
+}
+
+void Canvas::rectangle(const QRectF& box)
+{
+    QPainterPath path;
+    path.addRect(box.normalized());
+    draw(path, true);
+}
+
+void Canvas::roundRect(const QRectF& box, QSizeF corner)
+{
+    QPainterPath path;
+    path.addRoundedRect(box.normalized(), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
+    draw(path, true);
+}
+
+void Canvas::ellipse(const QRectF& box)
+{
+    QPainterPath path;
+    path.addEllipse(box.normalized());
+    draw(path, true);
+}
+
+// closing: 0 an open arc, 1 a pie (through the centre), 2 a chord.
+QPainterPath Canvas::arcPath(const QRectF& box, QPointF start, QPointF end, int closing) const
+{
+    const QRectF r = box.normalized();
+    const double a0 = angleOf(r.center(), start);
+    double sweep = angleOf(r.center(), end) - a0;
+    if (sweep <= 0)
+        sweep += 360;
+    QPainterPath path;
+    if (closing == 1)
+        path.moveTo(r.center());
+    else
+        path.arcMoveTo(r, a0);
+    path.arcTo(r, a0, sweep);
+    if (closing != 0)
+        path.closeSubpath();
+    return path;
+}
+
+void Canvas::arc(const QRectF& box, QPointF start, QPointF end)
+{
+    draw(arcPath(box, start, end, 0), false);
+}
+
+void Canvas::pie(const QRectF& box, QPointF start, QPointF end)
+{
+    draw(arcPath(box, start, end, 1), true);
+}
+
+void Canvas::chord(const QRectF& box, QPointF start, QPointF end)
+{
+    draw(arcPath(box, start, end, 2), true);
+}
+
+void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBox)
+{
+    const QTransform t = logicalToPicture();
+    if (!finite(t) || inPath_)
+        return;
+    const bool fromCurrent = state_.textAlign & kTaUpdateCp;
+    const QPointF at = t.map(fromCurrent ? state_.current : reference);
+    if (opaqueBox) {
+        painter_.setTransform(t);
+        painter_.fillRect(opaqueBox->normalized(), state_.bkColor);
+        drew_ = true;
+    }
+    if (text.isEmpty())
+        return;
+    // Text is drawn upright in the picture whatever the mapping's direction,
+    // at the height the mapping gives it.
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    const double height = std::clamp(std::abs(state_.font.height) * scale, 1.0, 4096.0);
+    QFont font(state_.font.face.isEmpty() ? QStringLiteral("Sans Serif") : state_.font.face);
+    font.setPixelSize(std::max(1, qRound(state_.font.height > 0 ? height * 0.8 : height)));
+    font.setWeight(state_.font.weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setItalic(state_.font.italic);
+    font.setUnderline(state_.font.underline);
+    font.setStrikeOut(state_.font.strikeOut);
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(text);
+    double dx = 0, dy = 0;
+    if ((state_.textAlign & kTaCenter) == kTaCenter)
+        dx = -width / 2;
+    else if (state_.textAlign & kTaRight)
+        dx = -width;
+    if ((state_.textAlign & kTaBaseline) == kTaBaseline)
+        dy = 0;
+    else if (state_.textAlign & kTaBottom)
+        dy = -metrics.descent();
+    else
+        dy = metrics.ascent();
+    painter_.setTransform(QTransform());
+    painter_.translate(at);
+    painter_.rotate(-state_.font.escapement / 10);
+    painter_.setFont(font);
+    if (state_.bkMode == kBkOpaque && !opaqueBox)
+        painter_.fillRect(QRectF(dx, dy - metrics.ascent(), width, metrics.height()), state_.bkColor);
+    painter_.setPen(state_.textColor);
+    painter_.drawText(QPointF(dx, dy), text);
+    if (fromCurrent)
+        state_.current = t.inverted().map(at + QPointF(width, 0));
+    drew_ = true;
+}
+
+void Canvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& source)
+{
+    const QTransform t = logicalToPicture();
+    if (!finite(t) || inPath_ || image.isNull())
+        return;
+    painter_.setTransform(t);
+    painter_.drawImage(dest, image, source.isEmpty() ? QRectF(image.rect()) : source);
+    drew_ = true;
+}
+
+void Canvas::fillRegion(const std::vector<QRectF>& deviceRects)
+{
+    const QPainterPath area = deviceToPicture_.map(rectsPath(deviceRects));
+    if (area.isEmpty() || state_.brush.style() == Qt::NoBrush)
+        return;
+    painter_.setTransform(QTransform());
+    painter_.fillPath(area, state_.brush);
+    drew_ = true;
+}
+
+void Canvas::rectangleFill(const QRectF& box, std::optional<QColor> color)
+{
+    const QTransform t = logicalToPicture();
+    if (!finite(t) || inPath_)
+        return;
+    if (!color && state_.brush.style() == Qt::NoBrush)
+        return;
+    painter_.setTransform(t);
+    painter_.fillRect(box.normalized(), color ? QBrush(*color) : state_.brush);
+    drew_ = true;
+}
+
+void Canvas::clipWith(const QPainterPath& pictureArea, unsigned mode)
+{
+    painter_.setTransform(QTransform());
+    QPainterPath current;
+    if (painter_.hasClipping())
+        current = painter_.clipPath();
+    else
+        current.addRect(QRectF(picture_.rect()));
+    switch (mode) {
+    case 1:  // and
+        painter_.setClipPath(current.intersected(pictureArea));
+        break;
+    case 2:  // or
+        painter_.setClipPath(current.united(pictureArea));
+        break;
+    case 3:  // xor
+        painter_.setClipPath(current.united(pictureArea).subtracted(current.intersected(pictureArea)));
+        break;
+    case 4:  // diff
+        painter_.setClipPath(current.subtracted(pictureArea));
+        break;
+    default:  // copy
+        painter_.setClipPath(pictureArea);
+        break;
+    }
+}
+
+void Canvas::intersectClip(const QRectF& box)
+{
+    QPainterPath area;
+    area.addRect(box.normalized());
+    const QTransform t = logicalToPicture();
+    if (finite(t))
+        clipWith(t.map(area), 1);
+}
+
+void Canvas::excludeClip(const QRectF& box)
+{
+    QPainterPath area;
+    area.addRect(box.normalized());
+    const QTransform t = logicalToPicture();
+    if (finite(t))
+        clipWith(t.map(area), 4);
+}
+
+void Canvas::setClipRegion(const std::vector<QRectF>& deviceRects, unsigned mode)
+{
+    if (deviceRects.empty() && mode == 5) {
+        painter_.setClipping(false);
+        return;
+    }
+    clipWith(deviceToPicture_.map(rectsPath(deviceRects)), mode);
+}
+
+void Canvas::beginPath()
+{
+    path_ = QPainterPath();
+    inPath_ = true;
+}
+
+void Canvas::closeFigure()
+{
+    if (inPath_)
+        path_.closeSubpath();
+}
+
+void Canvas::abortPath()
+{
+    path_ = QPainterPath();
+    inPath_ = false;
+}
+
+void Canvas::fillPath()
+{
+    if (path_.isEmpty() || state_.brush.style() == Qt::NoBrush)
+        return;
+    painter_.setTransform(QTransform());
+    path_.setFillRule(state_.fillRule);
+    painter_.fillPath(path_, state_.brush);
+    path_ = QPainterPath();
+    drew_ = true;
+}
+
+void Canvas::strokePath()
+{
+    if (path_.isEmpty() || state_.pen.style() == Qt::NoPen)
+        return;
+    const QTransform t = logicalToPicture();
+    QPen pen = state_.pen;
+    if (finite(t) && pen.widthF() > 0)
+        pen.setWidthF(pen.widthF() * std::sqrt(std::abs(t.determinant())));
+    painter_.setTransform(QTransform());
+    painter_.strokePath(path_, pen);
+    path_ = QPainterPath();
+    drew_ = true;
+}
+
+void Canvas::strokeAndFillPath()
+{
+    const QPainterPath kept = path_;
+    fillPath();
+    path_ = kept;
+    strokePath();
+}
+
+void Canvas::selectClipPath(unsigned mode)
+{
+    if (path_.isEmpty())
+        return;
+    clipWith(path_, mode);
+    path_ = QPainterPath();
+}
+
+}  // namespace metafile

@@ -1,0 +1,187 @@
+#pragma once
+// The drawing state both metafile players share: the logical-to-picture
+// mapping (mapping mode, window, viewport, world transform), the object table
+// of pens, brushes and fonts, text colour and alignment, the current point,
+// clipping, paths, and the save/restore stack. The players decode records
+// and call it; it draws with QPainter on the picture.
+#include "imagelib/decode/Bytes.h"
+
+#include <QBrush>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QPolygonF>
+#include <QTransform>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace metafile {
+
+// A played metafile: its frame at 96 pixels per inch, and the picture drawn,
+// of that size or scaled down to fit kMaxSide.
+struct Played {
+    QSize frame;
+    QImage image;
+};
+inline constexpr int kMaxSide = 4096;
+// Real files have a few thousand records; this bounds what a hostile one can
+// make the painter do.
+inline constexpr std::size_t kMaxDrawingRecords = 200000;
+
+// A transparent picture for a frame of the given size in pixels; scale is set
+// to the factor from frame pixels to picture pixels. Fails for a frame that
+// is empty or absurd.
+QImage surfaceFor(QSizeF frame, double* scale);
+
+// Fails the metafile with EInvalidGraphic.
+[[noreturn]] void metafileFailure(const QString& message);
+
+// A packed device-independent bitmap as metafile records carry it; fails
+// with EInvalidGraphic.
+QImage decodeDib(imagedecode::Bytes packed);
+
+// Mapping modes, text alignment bits and stock objects as metafiles number them.
+enum MapMode { MmText = 1, MmLoMetric, MmHiMetric, MmLoEnglish, MmHiEnglish, MmTwips, MmIsotropic, MmAnisotropic };
+inline constexpr unsigned kTaUpdateCp = 1, kTaRight = 2, kTaCenter = 6, kTaBottom = 8, kTaBaseline = 24;
+inline constexpr int kBkTransparent = 1, kBkOpaque = 2;
+
+QColor colorRef(std::uint32_t value);  // 0x00BBGGRR
+
+struct LogFont {
+    double height = 0;  // logical units; negative: character height, positive: cell height
+    double escapement = 0;  // tenths of a degree, counter-clockwise
+    int weight = 400;
+    bool italic = false, underline = false, strikeOut = false;
+    QString face;
+};
+
+// A pen, brush or font made by a record; Other holds a slot for objects the
+// players do not draw with (palettes, regions), so indices stay right.
+struct Object {
+    enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
+    QPen pen;
+    QBrush brush;
+    LogFont font;
+};
+
+Object makePen(unsigned style, double width, QColor color);
+Object makeBrush(unsigned style, QColor color, unsigned hatch);
+
+class Canvas {
+public:
+    // deviceToPicture maps the metafile's device units onto the picture;
+    // mmPerDevice is the size of one device unit in millimetres (x, y), used
+    // by the metric mapping modes.
+    Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice);
+
+    // Mapping.
+    void setMapMode(int mode);
+    void setWindowOrg(QPointF p) { state_.windowOrg = p; }
+    void setWindowExt(QSizeF s);
+    void setViewportOrg(QPointF p) { state_.viewportOrg = p; }
+    void setViewportExt(QSizeF s);
+    void offsetWindowOrg(QPointF d) { state_.windowOrg += d; }
+    void setWorldTransform(const QTransform& t) { state_.world = t; }
+    // 1: identity, 2: t before the current, 3: t after the current, 4: set.
+    void modifyWorldTransform(const QTransform& t, unsigned mode);
+
+    // Attributes.
+    void setTextColor(QColor c) { state_.textColor = c; }
+    void setBkColor(QColor c) { state_.bkColor = c; }
+    void setBkMode(int mode) { state_.bkMode = mode; }
+    void setTextAlign(unsigned align) { state_.textAlign = align; }
+    void setPolyFillMode(int mode) { state_.fillRule = mode == 2 ? Qt::WindingFill : Qt::OddEvenFill; }
+    void save();
+    // A negative level counts back from the newest save; a positive one
+    // names a save by its number. Impossible levels are ignored.
+    void restore(int level);
+
+    // Objects. WMF puts a new object in the lowest free slot; EMF names it.
+    void addObject(Object object);
+    void setObject(std::uint32_t index, Object object);
+    void selectObject(std::uint32_t index);
+    void selectStockObject(std::uint32_t id);  // id without the stock bit
+    void deleteObject(std::uint32_t index);
+
+    // Drawing, in logical units.
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void polyline(const QPolygonF& points);
+    void polylineTo(const QPolygonF& points);
+    void polygon(const QPolygonF& points);
+    void polyPolygon(const std::vector<QPolygonF>& polygons);
+    void polyPolyline(const std::vector<QPolygonF>& lines);
+    void polyBezier(const QPolygonF& points, bool fromCurrent);
+    void rectangle(const QRectF& box);
+    void roundRect(const QRectF& box, QSizeF corner);
+    void ellipse(const QRectF& box);
+    void arc(const QRectF& box, QPointF start, QPointF end);
+    void pie(const QRectF& box, QPointF start, QPointF end);
+    void chord(const QRectF& box, QPointF start, QPointF end);
+    void text(QPointF reference, const QString& text, const QRectF* opaqueBox);
+    // The bitmap's part source drawn into dest.
+    void bitmap(const QRectF& dest, const QImage& image, const QRectF& source);
+    void fillRegion(const std::vector<QRectF>& deviceRects);
+    // The box filled without outline, with the colour or else the brush.
+    void rectangleFill(const QRectF& box, std::optional<QColor> color);
+
+    // Clipping, in logical units (regions in device units).
+    void intersectClip(const QRectF& box);
+    void excludeClip(const QRectF& box);
+    void setClipRegion(const std::vector<QRectF>& deviceRects, unsigned mode);
+
+    // Paths.
+    void beginPath();
+    void endPath() { inPath_ = false; }
+    void closeFigure();
+    void abortPath();
+    void fillPath();
+    void strokePath();
+    void strokeAndFillPath();
+    void selectClipPath(unsigned mode);
+
+    // Whether any record drew: a metafile that drew nothing is no picture.
+    bool drewSomething() const { return drew_; }
+
+    // Counts a drawing record; false once a file has had its share.
+    bool mayDraw() { return ++drawingRecords_ <= kMaxDrawingRecords; }
+
+private:
+    struct State {
+        int mapMode = MmText;
+        QPointF windowOrg, viewportOrg;
+        QSizeF windowExt{1, 1}, viewportExt{1, 1};
+        QTransform world;
+        QPen pen{Qt::black, 0};
+        QBrush brush{Qt::white};
+        LogFont font;
+        QColor textColor{Qt::black}, bkColor{Qt::white};
+        int bkMode = kBkOpaque;
+        unsigned textAlign = 0;
+        Qt::FillRule fillRule = Qt::OddEvenFill;
+        QPointF current;
+    };
+
+    QTransform logicalToPicture() const;
+    void draw(const QPainterPath& shape, bool fill);
+    QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, int closing) const;
+    void clipWith(const QPainterPath& pictureArea, unsigned mode);
+
+    QImage& picture_;
+    QPainter painter_;
+    QTransform deviceToPicture_;
+    QPointF mmPerDevice_;
+    State state_;
+    std::vector<State> saved_;
+    std::vector<Object> objects_;
+    QPainterPath path_;  // in picture pixels
+    bool inPath_ = false;
+    bool drew_ = false;
+    std::size_t drawingRecords_ = 0;
+};
+
+}  // namespace metafile

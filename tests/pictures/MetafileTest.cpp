@@ -1,0 +1,322 @@
+// The metafile players: small metafiles written record by record here, played
+// to pictures whose size is the frame at 96 dpi and whose pixels show what the
+// records drew; damaged files fail with the picture error or skip the damage.
+#include "pictures/EmfPlayer.h"
+#include "pictures/PictureFile.h"
+#include "pictures/WmfPlayer.h"
+#include "platform/Errors.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <tuple>
+
+namespace {
+
+void put16(QByteArray& b, int v)
+{
+    b.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
+}
+
+void put32(QByteArray& b, qint64 v)
+{
+    put16(b, int(v & 0xFFFF));
+    put16(b, int((v >> 16) & 0xFFFF));
+}
+
+QByteArray words(std::initializer_list<int> values)
+{
+    QByteArray b;
+    for (int v : values)
+        put16(b, v);
+    return b;
+}
+
+QByteArray dwords(std::initializer_list<qint64> values)
+{
+    QByteArray b;
+    for (qint64 v : values)
+        put32(b, v);
+    return b;
+}
+
+// A packed 2 × 2 bitmap of one colour, 24 bits, bottom-up.
+QByteArray dib(QRgb colour)
+{
+    QByteArray b = dwords({40, 2, 2});
+    put16(b, 1);
+    put16(b, 24);
+    b += dwords({0, 0, 0, 0, 0, 0});
+    for (int row = 0; row < 2; ++row) {
+        for (int x = 0; x < 2; ++x)
+            b.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour)));
+        b.append(2, '\0');
+    }
+    return b;
+}
+
+// A Windows metafile written record by record.
+struct Wmf {
+    QByteArray records;
+    void record(int function, const QByteArray& params)
+    {
+        QByteArray p = params;
+        if (p.size() % 2)
+            p.append('\0');
+        put32(records, 3 + p.size() / 2);
+        put16(records, function);
+        records += p;
+    }
+    QByteArray bytes(std::optional<QRect> placeable = std::nullopt, int unitsPerInch = 1440) const
+    {
+        QByteArray out;
+        if (placeable) {
+            put32(out, 0x9AC6CDD7);
+            put16(out, 0);
+            out += words({placeable->left(), placeable->top(), placeable->right() + 1, placeable->bottom() + 1});
+            put16(out, unitsPerInch);
+            put32(out, 0);
+            put16(out, 0);  // checksum, not checked
+        }
+        out += words({1, 9, 0x300});
+        put32(out, 9 + records.size() / 2 + 3);
+        put16(out, 4);
+        put32(out, 64);
+        put16(out, 0);
+        out += records;
+        out += dwords({3}) + words({0});
+        return out;
+    }
+};
+
+// An enhanced metafile written record by record.
+struct Emf {
+    QByteArray records;
+    int count = 0;
+    void record(quint32 type, const QByteArray& params)
+    {
+        put32(records, type);
+        put32(records, 8 + params.size());
+        records += params;
+        ++count;
+    }
+    // frame in hundredths of a millimetre; the reference device is 96 dpi.
+    QByteArray bytes(QRect frame) const
+    {
+        QByteArray out = dwords({1, 88, 0, 0, 100, 100});
+        out += dwords({frame.left(), frame.top(), frame.right(), frame.bottom()});
+        out += dwords({0x464D4520, 0x10000, 88 + records.size() + 20, count + 2});
+        put16(out, 8);
+        put16(out, 0);
+        out += dwords({0, 0, 0, 960, 960, 254, 254});
+        return out + records + dwords({14, 20, 0, 16, 20});
+    }
+};
+
+QColor at(const QImage& image, int x, int y)
+{
+    return image.pixelColor(x, y);
+}
+
+QString failure(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const EInvalidGraphic& e) {
+        return e.message();
+    }
+    return QStringLiteral("<no failure>");
+}
+
+imagedecode::Bytes bytesOf(const QByteArray& data)
+{
+    return imagedecode::Bytes(reinterpret_cast<const std::uint8_t*>(data.constData()), std::size_t(data.size()));
+}
+
+// A placeable WMF of 2 × 1 inches: left half a red rectangle without outline,
+// a blue ellipse on the right, a green bitmap at the bottom right, a line and
+// text; an unknown record among them.
+QByteArray sampleWmf()
+{
+    Wmf w;
+    w.record(0x020B, words({0, 0}));         // window origin
+    w.record(0x020C, words({1440, 2880}));   // window extent y, x
+    w.record(0x02FC, words({0}) + dwords({0x0000FF}) + words({0}));  // red solid brush
+    w.record(0x02FA, words({5, 0, 0}) + dwords({0}));                 // null pen
+    w.record(0x012D, words({0}));
+    w.record(0x012D, words({1}));
+    w.record(0x041B, words({1440, 1440, 0, 0}));  // rectangle b, r, t, l
+    w.record(0x7777, words({1, 2, 3}));            // unknown: skipped
+    w.record(0x02FC, words({0}) + dwords({0xFF0000}) + words({0}));  // blue brush
+    w.record(0x012D, words({2}));
+    w.record(0x0418, words({720, 2880, 0, 1440}));  // ellipse over the top right quarter
+    w.record(0x0F43, dwords({0x00CC0020}) + words({0, 2, 2, 0, 0, 480, 480, 960, 2400}) + dib(qRgb(0, 255, 0)));
+    w.record(0x02FA, words({0, 45, 0}) + dwords({0}));  // black pen, 3 pixels wide
+    w.record(0x012D, words({3}));
+    w.record(0x0214, words({1400, 0}));
+    w.record(0x0213, words({1400, 1400}));
+    w.record(0x0209, dwords({0}));
+    w.record(0x0521, words({5}) + QByteArray("\xcf\xf0\xe8\xe2\xe5", 5) + QByteArray(1, 0) + words({300, 100}));
+    return w.bytes(QRect(0, 0, 2880, 1440));
+}
+
+// An EMF with a frame of 100 × 50 pixels: world units 1/10 of that by the
+// window and viewport; a green left half, a red bitmap, EMF+ and unknown
+// records skipped.
+QByteArray sampleEmf()
+{
+    Emf e;
+    e.record(70, dwords({16}) + QByteArray("EMF+\x01\x40\x00\x00garbage!", 16));  // EMF+ comment
+    e.record(17, dwords({8}));                    // anisotropic
+    e.record(9, dwords({10, 5}));                 // window extent
+    e.record(11, dwords({100, 50}));              // viewport extent, device units
+    e.record(39, dwords({1, 0, 0x00FF00, 0}));    // brush 1, green
+    e.record(37, dwords({1}));
+    e.record(37, dwords({qint64(0x80000008)}));   // stock null pen
+    e.record(43, dwords({0, 0, 5, 5}));           // rectangle, left half
+    e.record(9999, dwords({1, 2, 3, 4}));         // unknown
+    const QByteArray bitmap = dib(qRgb(255, 0, 0));
+    QByteArray stretch = dwords({0, 0, 0, 0, 6, 1, 0, 0, 2, 2});  // bounds, dest 6,1, src 0,0 2x2
+    stretch += dwords({80, 40, 80 + 40, bitmap.size() - 40, 0, 0x00CC0020, 3, 3});  // offsets from record start
+    e.record(81, stretch + bitmap);
+    return e.bytes(QRect(0, 0, 2646, 1323));
+}
+
+}  // namespace
+
+TEST(Metafile, PlaceableWmfDrawsItsRecordsAtItsFrameSize)
+{
+    const metafile::Played p = playWmf(bytesOf(sampleWmf()));
+    EXPECT_EQ(p.frame, QSize(192, 96));
+    ASSERT_EQ(p.image.size(), QSize(192, 96));
+    EXPECT_EQ(at(p.image, 40, 60), QColor(255, 0, 0));    // rectangle
+    EXPECT_EQ(at(p.image, 144, 24), QColor(0, 0, 255));   // ellipse centre
+    EXPECT_EQ(at(p.image, 100, 2).alpha(), 0);            // outside the ellipse: nothing
+    EXPECT_EQ(at(p.image, 176, 72), QColor(0, 255, 0));   // bitmap
+    EXPECT_EQ(at(p.image, 120, 93).alpha(), 0);           // past the line's end
+    EXPECT_EQ(at(p.image, 50, 93), QColor(0, 0, 0));      // the line
+}
+
+TEST(Metafile, PlainWmfTakesItsWindowAsItsFrame)
+{
+    Wmf w;
+    w.record(0x020C, words({50, 120}));
+    w.record(0x012D, words({0}));  // nothing to select: ignored
+    w.record(0x041B, words({50, 60, 0, 0}));
+    const metafile::Played p = playWmf(bytesOf(w.bytes()));
+    EXPECT_EQ(p.frame, QSize(120, 50));
+    EXPECT_EQ(at(p.image, 30, 25), QColor(Qt::white));  // default brush
+    EXPECT_EQ(at(p.image, 90, 25).alpha(), 0);
+}
+
+TEST(Metafile, EmfDrawsPlainRecordsAndSkipsEmfPlusAndUnknownOnes)
+{
+    const metafile::Played p = playEmf(bytesOf(sampleEmf()));
+    EXPECT_EQ(p.frame, QSize(100, 50));
+    ASSERT_EQ(p.image.size(), QSize(100, 50));
+    EXPECT_EQ(at(p.image, 25, 25), QColor(0, 255, 0));
+    EXPECT_EQ(at(p.image, 70, 20), QColor(255, 0, 0));
+    EXPECT_EQ(at(p.image, 95, 45).alpha(), 0);
+}
+
+TEST(Metafile, SaveRestoreAndClippingBoundWhatIsDrawn)
+{
+    Emf e;
+    e.record(39, dwords({1, 0, 0x0000FF, 0}));  // red
+    e.record(39, dwords({2, 0, 0xFF0000, 0}));  // blue
+    e.record(37, dwords({qint64(0x80000008)}));
+    e.record(37, dwords({1}));
+    e.record(33, {});                              // save
+    e.record(30, dwords({0, 0, 50, 50}));          // clip to the top left quarter
+    e.record(37, dwords({2}));
+    e.record(43, dwords({0, 0, 100, 100}));        // blue, clipped
+    e.record(34, dwords({-1}));                    // restore: red brush, no clip
+    e.record(29, dwords({60, 60, 100, 100}));      // exclude the bottom right
+    e.record(43, dwords({50, 50, 100, 100}));      // red where not excluded
+    const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 2645, 2645))));
+    ASSERT_EQ(p.image.size(), QSize(100, 100));
+    EXPECT_EQ(at(p.image, 25, 25), QColor(0, 0, 255));
+    EXPECT_EQ(at(p.image, 75, 25).alpha(), 0);  // blue was clipped away
+    EXPECT_EQ(at(p.image, 55, 55), QColor(255, 0, 0));
+    EXPECT_EQ(at(p.image, 80, 80).alpha(), 0);  // excluded
+}
+
+TEST(Metafile, DamagedFilesFailOrSkipTheirDamage)
+{
+    const QByteArray wmf = sampleWmf(), emf = sampleEmf();
+    QByteArray wmfNoUnits = wmf;
+    wmfNoUnits[14] = wmfNoUnits[15] = 0;
+    Wmf onlyState;
+    onlyState.record(0x020C, words({50, 120}));
+    onlyState.record(0x0201, dwords({0xFFFFFF}));
+    Wmf endless;  // a record of size zero would never advance
+    endless.records = dwords({0}) + words({0x041B}) + words({50, 60, 0, 0});
+    Wmf shortPoints;  // declares 30000 points, holds two
+    shortPoints.record(0x020C, words({50, 120}));
+    shortPoints.record(0x0325, words({30000, 0, 0, 10, 10}));
+    Emf emptyEmf;
+    emptyEmf.record(70, dwords({4}) + QByteArray("EMF+"));
+    QByteArray emfBadSignature = emf;
+    emfBadSignature[40] = 'X';
+    Emf hugeFrame;
+    hugeFrame.record(43, dwords({0, 0, 5, 5}));
+    const struct {
+        const char* name;
+        bool wmf;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", true, {}},
+        {"not a metafile", true, "hello, this is not a metafile at all"},
+        {"header cut", true, wmf.left(30)},
+        {"no units per inch", true, wmfNoUnits},
+        {"records draw nothing", true, onlyState.bytes()},
+        {"no frame and nothing drawn", true, endless.bytes()},
+        {"too few points", true, shortPoints.bytes()},
+        {"empty emf", false, {}},
+        {"bad signature", false, emfBadSignature},
+        {"header cut", false, emf.left(60)},
+        {"only an EMF+ comment", false, emptyEmf.bytes(QRect(0, 0, 2645, 2645))},
+        {"frame beyond any screen", false, hugeFrame.bytes(QRect(0, 0, 2000000000, 2000000000))},
+    };
+    for (const auto& c : cases) {
+        const imagedecode::Bytes bytes = bytesOf(c.bytes);
+        EXPECT_NE(failure([&] { c.wmf ? playWmf(bytes) : playEmf(bytes); }), QStringLiteral("<no failure>")) << c.name;
+    }
+
+    // Damage after drawing records: what came before is shown.
+    for (std::size_t cut : {std::size_t(200), std::size_t(wmf.size() - 10)}) {
+        const QByteArray part = wmf.left(qsizetype(cut));
+        EXPECT_EQ(playWmf(bytesOf(part)).frame, QSize(192, 96)) << cut;
+    }
+    EXPECT_NO_THROW(playEmf(bytesOf(emf.left(emf.size() - 30))));
+}
+
+TEST(Metafile, PictureFileLoadsBothKindsByExtension)
+{
+    QTemporaryDir dir;
+    for (const auto& [name, bytes, size] : {std::tuple{"a.wmf", sampleWmf(), QSize(192, 96)},
+                                            std::tuple{"b.EMF", sampleEmf(), QSize(100, 50)}}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const PictureFile picture = PictureFile::load(path);
+        EXPECT_EQ(picture.size(), size) << name;
+    }
+}
+
+TEST(Metafile, HugeFrameIsDrawnSmallerButReportedWhole)
+{
+    Wmf w;
+    w.record(0x041B, words({1000, 1000, 0, 0}));
+    const metafile::Played p = playWmf(bytesOf(w.bytes(QRect(0, 0, 30000, 1000), 96)));
+    EXPECT_EQ(p.frame, QSize(30000, 1000));
+    EXPECT_EQ(p.image.width(), metafile::kMaxSide);
+}
