@@ -1,0 +1,17 @@
+// The WMF player: any bytes either play to a picture or fail with the
+// picture error.
+#include "pictures/WmfPlayer.h"
+
+#include "FuzzGui.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    ensureGuiApplication();
+    try {
+        playWmf(PictureBytes(data, size));
+    } catch (const EInvalidGraphic&) {
+    }
+    return 0;
+}
