@@ -1,0 +1,227 @@
+// The program with a large stored playlist, measured from outside on the real
+// X server: from process start to the main window painted, the resident
+// memory then, and from the close request to the process' end (the store
+// written). Each run is a fresh process; the figures are medians. The empty
+// playlist is the reference the large one is compared with.
+//
+// Usage: bench_large_playlist [runs] [program]   (needs DISPLAY; the program
+// defaults to the kaleidor beside the bench folder)
+#include "platform/TRegistry.h"
+#include "support/BenchFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// A store as a user of many starts has it: the playlist, the options and
+// the counter, so no first-start greeting.
+void writeStore(const QString& configHome, int entries)
+{
+    qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
+    QStringList list;
+    list.reserve(entries);
+    for (int i = 0; i < entries; ++i)
+        list << QStringLiteral("/home/user/Музыка/Альбом %1/Песня номер %2.mp3").arg(i / 12).arg(i, 6, 10, QLatin1Char('0'));
+    TRegistry reg;
+    reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true);
+    reg.WriteString(QStringLiteral("Playlist"), list.isEmpty() ? QString() : list.join(QStringLiteral("\r\n")) + "\r\n");
+    reg.WriteBool(QStringLiteral("L_P"), true);
+    reg.WriteInteger(QStringLiteral("N"), 10);
+    reg.CloseKey();
+}
+
+std::string windowName(xcb_connection_t* c, xcb_window_t w)
+{
+    const auto cookie = xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(xcb_get_property_reply(c, cookie, nullptr), free);
+    if (!reply)
+        return {};
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       size_t(xcb_get_property_value_length(reply.get())));
+}
+
+// The mapped top-level window of the main window, once it is there.
+std::optional<xcb_window_t> mainWindow(xcb_connection_t* c, xcb_window_t root)
+{
+    std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr), free);
+    if (!tree)
+        return std::nullopt;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+        std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attrs(
+            xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr), free);
+        if (attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE
+            && windowName(c, children[i]).find("ver 1.5") != std::string::npos)
+            return children[i];
+    }
+    return std::nullopt;
+}
+
+// Painted: most of its pixels are no longer the unpainted black.
+bool painted(xcb_connection_t* c, xcb_window_t w)
+{
+    std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> geo(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr), free);
+    if (!geo)
+        return false;
+    std::unique_ptr<xcb_get_image_reply_t, decltype(&free)> image(
+        xcb_get_image_reply(c, xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, geo->width, geo->height, ~0u),
+                            nullptr),
+        free);
+    if (!image)
+        return false;
+    const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(image.get()));
+    const int n = xcb_get_image_data_length(image.get()) / 4;
+    int lit = 0;
+    for (int i = 0; i < n; ++i)
+        lit += (px[i] & 0xFFFFFF) != 0;
+    return n > 0 && lit > n * 3 / 4;
+}
+
+long residentKb(pid_t pid)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+struct Run {
+    double startMs = 0, closeMs = 0;
+    long rssKb = 0;
+};
+
+Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
+{
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        std::perror(program.c_str());
+        std::exit(1);
+    }
+    Run run;
+    std::optional<xcb_window_t> window;
+    while (msSince(start) < 60000) {
+        if (!window)
+            window = mainWindow(c, root);
+        if (window && painted(c, *window))
+            break;
+        usleep(1000);
+    }
+    run.startMs = msSince(start);
+    run.rssKb = residentKb(pid);
+    if (!window) {
+        std::fprintf(stderr, "no main window\n");
+        kill(pid, SIGKILL);
+        std::exit(1);
+    }
+    // The close request a window manager sends.
+    const auto atom = [c](const char* name) {
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> r(
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(strlen(name)), name), nullptr), free);
+        return r ? r->atom : XCB_ATOM_NONE;
+    };
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = *window;
+    event.type = atom("WM_PROTOCOLS");
+    event.data.data32[0] = atom("WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    const auto closing = Clock::now();
+    xcb_send_event(c, 0, *window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.closeMs = msSince(closing);
+    return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    std::string program;
+    if (argc > 2) {
+        program = argv[2];
+    } else {
+        char exe[4096] = {};
+        if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0)
+            return 1;
+        program = QFileInfo(QString::fromLocal8Bit(exe)).absolutePath().toStdString() + "/../kaleidor";
+    }
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        std::fprintf(stderr, "no X display\n");
+        return 1;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    qunsetenv("QT_QPA_PLATFORM");
+
+    std::printf("%-9s %9s %11s %9s %9s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms", "RSS MB");
+    double emptyStart = 0;
+    long emptyRss = 0;
+    for (int entries : {0, 100000}) {
+        QTemporaryDir home;
+        qputenv("HOME", home.path().toUtf8());
+        const QString config = home.path() + QStringLiteral("/config");
+        std::vector<double> starts, closes, rss;
+        writeStore(config, entries);
+        for (int i = 0; i < runs; ++i) {
+            // A store last written moments ago is read as if it might still
+            // be changing; a user's store is older than that.
+            usleep(2500 * 1000);
+            const Run run = runOnce(program, c, root);
+            starts.push_back(run.startMs);
+            closes.push_back(run.closeMs);
+            rss.push_back(double(run.rssKb));
+        }
+        const double start = median(starts), memory = median(rss);
+        if (entries == 0) {
+            emptyStart = start;
+            emptyRss = long(memory);
+        }
+        const double storeMb = QFileInfo(config + QStringLiteral("/kaleidor/user.reg")).size() / 1048576.0;
+        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f", entries, storeMb, start, start / emptyStart,
+                    median(closes), memory / 1024);
+        if (entries > 0)
+            std::printf("   %.0f bytes per entry", (memory - double(emptyRss)) * 1024 / entries);
+        std::printf("\n");
+    }
+    xcb_disconnect(c);
+    return 0;
+}
