@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 using namespace metafile;
 
@@ -227,31 +228,39 @@ void play(Canvas& c, std::uint16_t function, const Params& r)
     }
 }
 
+// Calls visit(function, parameters) for each record from pos until the end
+// record, a record that claims more than the file holds, or visit returning
+// false.
+template <class Visit>
+void forEachRecord(imagedecode::Bytes file, std::size_t pos, Visit visit)
+{
+    while (file.has(pos, 6)) {
+        const std::uint64_t bytes = std::uint64_t(file.u32(pos)) * 2;
+        if (bytes < 6 || !file.has(pos, bytes))
+            return;
+        const std::uint16_t function = file.u16(pos + 4);
+        if (function == Eof || !visit(function, Params(file.slice(pos + 6, bytes - 6))))
+            return;
+        pos += bytes;
+    }
+}
+
 // The window the records set first, for a file without a placeable header.
 QRectF firstWindow(imagedecode::Bytes file, std::size_t pos)
 {
     QPointF org;
-    QSizeF ext;
-    while (file.has(pos, 6)) {
-        const std::uint64_t bytes = std::uint64_t(file.u32(pos)) * 2;
-        if (bytes < 6 || !file.has(pos, bytes))
-            break;
-        const std::uint16_t function = file.u16(pos + 4);
-        if (function == Eof)
-            break;
-        if (bytes >= 10 && (function == SetWindowOrg || function == SetWindowExt)) {
-            const Params r(file.slice(pos + 6, 4));
-            const QPointF p = r.yx(0);
-            if (function == SetWindowOrg)
-                org = p;
-            else if (ext.isEmpty())
-                ext = QSizeF(p.x(), p.y());
+    std::optional<QSizeF> ext;
+    forEachRecord(file, pos, [&](std::uint16_t function, const Params& r) {
+        if (r.size() >= 4 && function == SetWindowOrg)
+            org = r.yx(0);
+        if (r.size() >= 4 && function == SetWindowExt) {
+            const QPointF e = r.yx(0);
+            if (e.x() != 0 && e.y() != 0)
+                ext = QSizeF(e.x(), e.y());
         }
-        if (!ext.isEmpty())
-            break;
-        pos += bytes;
-    }
-    return QRectF(org, ext);
+        return !ext;
+    });
+    return ext ? QRectF(org, *ext) : QRectF();
 }
 
 }  // namespace
@@ -287,23 +296,16 @@ Played playWmf(imagedecode::Bytes file)
         canvas.setWindowOrg(frameUnits.topLeft());
         canvas.setWindowExt(frameUnits.size());
         canvas.setViewportExt(QSizeF(image.size()));
-        while (file.has(pos, 6)) {
-            const std::uint64_t bytes = std::uint64_t(file.u32(pos)) * 2;
-            // A record that claims more than the file holds ends the playing.
-            if (bytes < 6 || !file.has(pos, bytes))
-                break;
-            const std::uint16_t function = file.u16(pos + 4);
-            if (function == Eof)
-                break;
+        forEachRecord(file, pos, [&](std::uint16_t function, const Params& r) {
             try {
-                play(canvas, function, Params(file.slice(pos + 6, bytes - 6)));
+                play(canvas, function, r);
             } catch (const imagedecode::DecodeError&) {
                 // A record too short for what it declares is skipped,
             } catch (const EInvalidGraphic&) {
                 // and so is one whose bitmap cannot be read.
             }
-            pos += bytes;
-        }
+            return true;
+        });
         if (!canvas.drewSomething())
             metafileFailure(QStringLiteral("The metafile draws nothing"));
     }
