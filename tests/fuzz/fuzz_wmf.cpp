@@ -3,6 +3,7 @@
 #include "pictures/WmfPlayer.h"
 
 #include "FuzzGui.h"
+#include "platform/Errors.h"
 
 #include <cstdint>
 
@@ -10,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     ensureGuiApplication();
     try {
-        playWmf(PictureBytes(data, size));
+        playWmf(imagedecode::Bytes(data, size));
     } catch (const EInvalidGraphic&) {
+    } catch (const imagedecode::DecodeError&) {
     }
     return 0;
 }
