@@ -2,6 +2,7 @@
 
 #include "DesktopIntegration.h"
 #include "NamedFiles.h"
+#include "Playlist.h"
 #include "SettingsStore.h"
 #include "SlideShow.h"
 #include "TForm1.h"
@@ -79,6 +80,9 @@ void createWindows()
     createForm(Form4, false);
     createForm(AboutBox, false);
     createForm(ThumbFromFileForm, false);
+    // Space in the thumbnails viewer adds the picture to the playlist.
+    QObject::connect(ThumbFromFileForm, &TThumbFromFileForm::addToPlaylist, Form1,
+                     guarded([](const QString& file) { Form1->playlist()->append(file); }));
     createForm(Form8, false, [] { SettingsStore::countStartAndPlaceWindows(); });
 }
 

@@ -36,6 +36,8 @@ KALEIDOR_EXCEPTION(EMCIDeviceError);     // media player failures
 KALEIDOR_EXCEPTION(EOutOfResources);     // "Not enough timers available"
 KALEIDOR_EXCEPTION(EInvalidOperation);   // misuse of a component
 KALEIDOR_EXCEPTION(EInvalidGraphic);     // a picture that cannot be decoded
+KALEIDOR_EXCEPTION(EImageLibUnavailable);  // a picture library that cannot be loaded
+KALEIDOR_EXCEPTION(EImageLibError);        // a picture library call that failed
 
 #undef KALEIDOR_EXCEPTION
 
