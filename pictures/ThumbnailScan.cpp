@@ -81,7 +81,7 @@ void ThumbnailScan::work()
             outcome.failed = true;
             outcome.error = e.message();
         } catch (const std::exception&) {
-            outcome.failed = true;
+            // Out of memory for this one file: it is skipped like any unreadable file.
         }
         // Queued to the owner's thread; dropped by Qt if the scan is gone by then.
         QMetaObject::invokeMethod(

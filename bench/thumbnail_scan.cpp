@@ -1,0 +1,208 @@
+// The thumbnail grid on a folder of 200 photo-sized JPEGs (8 to 24
+// megapixels, half of them progressive) beside vipsthumbnail making 100-pixel
+// thumbnails of the same files with two processes: wall time for the whole
+// folder, time from choosing the folder to the first thumbnail painted, and
+// peak resident memory. Each side runs in its own child process.
+//
+// Usage: bench_thumbnail_scan [folder]   (default: a folder generated once
+// under $XDG_CACHE_HOME or ~/.cache). vipsthumbnail comes with the Debian
+// package in scripts/debian-packages-bench.txt.
+#include "pictures/ImageLibBinding.h"
+#include "pictures/TImageLibThumbnails.h"
+#include "support/BenchFixtures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPaintEvent>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+constexpr int kFiles = 200;
+
+QString defaultFolder()
+{
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty())
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    return cache + QStringLiteral("/kaleidor-bench/photos200/");
+}
+
+// Writes the missing photos: photo-like pixels encoded by cjpeg.
+void makePhotos(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QSize sizes[] = {{3456, 2304}, {4000, 3000}, {4896, 3264}, {6000, 4000}};
+    for (int i = 0; i < kFiles; ++i) {
+        const QString name = folder + QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        if (QFile::exists(name))
+            continue;
+        const QSize size = sizes[i % 4];
+        const QString ppm = folder + QStringLiteral("source.ppm");
+        QFile out(ppm);
+        if (!out.open(QIODevice::WriteOnly) || out.write(photoPpm(size.width(), size.height())) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(ppm));
+            std::exit(1);
+        }
+        out.close();
+        QStringList args = {QStringLiteral("-quality"), QStringLiteral("88")};
+        if (i % 2)
+            args << QStringLiteral("-progressive");
+        args << QStringLiteral("-outfile") << name << ppm;
+        if (QProcess::execute(QStringLiteral("cjpeg"), args) != 0) {
+            std::fprintf(stderr, "cjpeg failed\n");
+            std::exit(1);
+        }
+        std::fprintf(stderr, "\rmaking photos: %d/%d", i + 1, kFiles);
+    }
+    QFile::remove(folder + QStringLiteral("source.ppm"));
+    std::fprintf(stderr, "\n");
+}
+
+// The child: the grid as the thumbnails viewer holds it, on the folder.
+int child(const QString& folder)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "bench";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    auto library = std::make_shared<ImageLibBinding>(LibrarySearch{QStringLiteral(KALEIDOR_IMAGELIB_BUILD_DIR), {}});
+    library->loadReadingLibrary();
+    TImageLibThumbnails grid(library);
+    grid.resize(458, 462);
+    grid.setThumbnailHeight(100);
+    grid.show();
+    QElapsedTimer clock;
+    qint64 firstPainted = -1;
+    struct PaintWatch : QObject {
+        std::function<void()> painted;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                painted();
+            return false;
+        }
+    } watch;
+    watch.painted = [&] {
+        if (firstPainted < 0 && grid.itemCount() > 0)
+            firstPainted = clock.elapsed();
+    };
+    grid.viewport()->installEventFilter(&watch);
+    QObject::connect(&grid, &TImageLibThumbnails::scanFinished, &app, &QApplication::quit);
+    clock.start();
+    grid.LoadFromFolder(folder);
+    app.exec();
+    const qint64 total = clock.elapsed();
+    std::printf("%lld %lld %d\n", static_cast<long long>(total), static_cast<long long>(firstPainted), grid.count());
+    return 0;
+}
+
+struct Run {
+    double wallMs = 0;
+    long peakRssKb = 0;  // the largest of the processes
+    long sumRssKb = 0;
+};
+
+// Starts all commands at once and waits for every one.
+Run runTogether(std::vector<std::vector<std::string>> commands, const std::string& stdoutPath = "/dev/null")
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<pid_t> pids;
+    for (auto& command : commands) {
+        std::vector<char*> argv;
+        for (std::string& a : command)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+            std::perror(argv[0]);
+            std::exit(1);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        pids.push_back(pid);
+    }
+    Run run;
+    for (pid_t pid : pids) {
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "a child failed\n");
+            std::exit(1);
+        }
+        run.peakRssKb = std::max(run.peakRssKb, usage.ru_maxrss);
+        run.sumRssKb += usage.ru_maxrss;
+    }
+    run.wallMs = double(clock.nsecsElapsed()) / 1e6;
+    return run;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::string(argv[1]) == "--child")
+        return child(QString::fromLocal8Bit(argv[2]));
+    QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : defaultFolder();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    if (argc <= 1)
+        makePhotos(folder);
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+    std::printf("%lld JPEGs in %s\n", static_cast<long long>(files.size()), qPrintable(folder));
+
+    // Warm the page cache so both sides read from memory.
+    for (const QString& f : files) {
+        QFile in(folder + f);
+        in.open(QIODevice::ReadOnly);
+        while (!in.read(1 << 20).isEmpty()) {
+        }
+    }
+
+    QTemporaryDir out;
+    std::vector<std::vector<std::string>> halves(2);
+    for (auto& half : halves)
+        half = {"vipsthumbnail", "-s", "100", "-o", (out.path() + QStringLiteral("/%s.jpg")).toStdString()};
+    for (int i = 0; i < files.size(); ++i)
+        halves[size_t(i % 2)].push_back((folder + files[i]).toStdString());
+    const Run vips = runTogether(halves);
+
+    const std::string result = (out.path() + QStringLiteral("/ours.txt")).toStdString();
+    const Run ours = runTogether({{argv[0], "--child", folder.toStdString()}}, result);
+    QFile report(QString::fromStdString(result));
+    report.open(QIODevice::ReadOnly);
+    const QList<QByteArray> fields = report.readAll().simplified().split(' ');
+    if (fields.size() != 3) {
+        std::fprintf(stderr, "the grid's child printed nothing usable\n");
+        return 1;
+    }
+    std::printf("%-32s %10s %12s %14s\n", "", "whole (ms)", "first (ms)", "peak RSS (MB)");
+    std::printf("%-32s %10.0f %12s %14.1f\n", "vipsthumbnail, 2 processes", vips.wallMs, "-",
+                vips.sumRssKb / 1024.0);
+    std::printf("%-32s %10s %12s %14.1f\n", "thumbnail grid", fields[0].constData(), fields[1].constData(),
+                ours.peakRssKb / 1024.0);
+    std::printf("(vipsthumbnail: wall time of both processes, memory of both added; grid: from choosing the folder "
+                "to the last thumbnail, memory of its whole process)\n");
+    std::printf("grid items: %s; grid worker threads: %d\n", fields[2].constData(), QThread::idealThreadCount());
+    return 0;
+}
