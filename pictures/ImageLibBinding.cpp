@@ -147,6 +147,17 @@ DibBlock ImageLibBinding::ownedByReader(void* block, const std::shared_ptr<void>
     return DibBlock(block, free ? free : &std::free, lib);
 }
 
+void ImageLibBinding::finishRead(ReadResult& result, void* block, const std::shared_ptr<void>& lib, ImageReader reader)
+{
+    result.block = ownedByReader(result.succeeded() ? block : nullptr, lib);
+    if (!result.succeeded()) {
+        result.errorText = errorText(lib, result.code);
+        // A failed JPEG read leaves the reading library unloaded until its next call.
+        if (reader == ImageReader::Jpeg)
+            crde_.unload();
+    }
+}
+
 FileInfo ImageLibBinding::fileInfo(const QString& path)
 {
     auto lib = crde_.acquire();
@@ -207,12 +218,7 @@ ReadResult ImageLibBinding::readFile(ImageReader reader, const QString& path, co
             break;
         }
     }
-    result.block = ownedByReader(result.succeeded() ? block : nullptr, lib);
-    if (!result.succeeded()) {
-        result.errorText = errorText(lib, result.code);
-        if (reader == ImageReader::Jpeg)
-            crde_.unload();
-    }
+    finishRead(result, block, lib, reader);
     return result;
 }
 
@@ -246,12 +252,7 @@ ReadResult ImageLibBinding::readMemory(ImageReader reader, QByteArrayView data, 
             });
         break;
     }
-    result.block = ownedByReader(result.succeeded() ? block : nullptr, lib);
-    if (!result.succeeded()) {
-        result.errorText = errorText(lib, result.code);
-        if (reader == ImageReader::Jpeg)
-            crde_.unload();
-    }
+    finishRead(result, block, lib, reader);
     return result;
 }
 

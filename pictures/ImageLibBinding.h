@@ -66,6 +66,7 @@ public:
 private:
     QString errorText(const std::shared_ptr<void>& lib, int code);
     DibBlock ownedByReader(void* block, const std::shared_ptr<void>& lib);
+    void finishRead(ReadResult& result, void* block, const std::shared_ptr<void>& lib, ImageReader reader);
     template <class Call>
     DibBlock scaling(const char* entry, Call call);
 

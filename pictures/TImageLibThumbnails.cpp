@@ -6,6 +6,7 @@
 #include "windowing/ErrorBox.h"
 #include "windowing/SafeCall.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -192,9 +193,13 @@ void TImageLibThumbnails::SelectByFilename(const QString& fileName)
 
 QString TImageLibThumbnails::BrowseForFolder()
 {
-    QString folder = folderDialog(window(), QStringLiteral("Choose image folder"), QString());
+    // The dialog opens where the user last chose a folder, at first in the home folder.
+    QString folder = folderDialog(window(), QStringLiteral("Choose image folder"),
+                                  lastFolder_.isEmpty() ? QDir::homePath() : lastFolder_);
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
+    if (!folder.isEmpty())
+        lastFolder_ = folder;
     return folder;
 }
 

@@ -130,5 +130,6 @@ private:
     int cols_ = 2, rows_ = 2, colWidth_ = 108, rowHeight_ = 98;
     int topRow_ = 0, leftCol_ = 0, curCol_ = 0, curRow_ = 0;
     QPoint lastMouse_;
+    QString lastFolder_;
     ThumbnailScan* scan_ = nullptr;
 };
