@@ -124,6 +124,7 @@ Object makeBrush(unsigned style, QColor color, unsigned hatch)
 Canvas::Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice)
     : picture_(picture), painter_(&picture), deviceToPicture_(deviceToPicture), mmPerDevice_(mmPerDevice)
 {
+    areaLeft_ = kMaxPaintedPictures * double(picture.width()) * double(picture.height());
     painter_.setRenderHint(QPainter::Antialiasing);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform);
     state_.font.height = -12;
@@ -277,14 +278,37 @@ void Canvas::draw(const QPainterPath& shape, bool fill)
         path_.addPath(t.map(shape));
         return;
     }
+    const QRectF area = t.mapRect(shape.boundingRect());
+    spend(area);
     painter_.setTransform(t);
     QPainterPath filled = shape;
     filled.setFillRule(state_.fillRule);
     if (fill && state_.brush.style() != Qt::NoBrush)
         painter_.fillPath(filled, state_.brush);
     if (state_.pen.style() != Qt::NoPen)
-        painter_.strokePath(shape, state_.pen);
+        painter_.strokePath(shape, boundedPen(t, area));
     drew_ = true;
+}
+
+void Canvas::spend(const QRectF& pictureArea)
+{
+    const QRectF painted = pictureArea.intersected(QRectF(picture_.rect()));
+    areaLeft_ -= std::max(1.0, painted.width() * painted.height());
+}
+
+// The pen, kept from work no picture needs: no wider than the picture, and
+// solid where a dash pattern would be repeated millions of times along a
+// shape far larger than the picture.
+QPen Canvas::boundedPen(const QTransform& t, const QRectF& pictureArea) const
+{
+    QPen pen = state_.pen;
+    const double scale = std::sqrt(std::abs(t.determinant()));
+    const double limit = 2.0 * kMaxSide;
+    if (scale > 0 && pen.widthF() * scale > limit)
+        pen.setWidthF(limit / scale);
+    if (pen.style() != Qt::SolidLine && std::max(pictureArea.width(), pictureArea.height()) > 4 * limit)
+        pen.setStyle(Qt::SolidLine);
+    return pen;
 }
 
 void Canvas::moveTo(QPointF p)
@@ -455,6 +479,7 @@ void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBo
         dy = -metrics.descent();
     else
         dy = metrics.ascent();
+    spend(QRectF(at.x() - width, at.y() - height, 2 * width, 2 * height));
     painter_.setTransform(QTransform());
     painter_.translate(at);
     painter_.rotate(-state_.font.escapement / 10);
@@ -473,6 +498,7 @@ void Canvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& sourc
     const QTransform t = logicalToPicture();
     if (!finite(t) || inPath_ || image.isNull())
         return;
+    spend(t.mapRect(dest));
     painter_.setTransform(t);
     painter_.drawImage(dest, image, source.isEmpty() ? QRectF(image.rect()) : source);
     drew_ = true;
@@ -483,6 +509,7 @@ void Canvas::fillRegion(const std::vector<QRectF>& deviceRects)
     const QPainterPath area = deviceToPicture_.map(rectsPath(deviceRects));
     if (area.isEmpty() || state_.brush.style() == Qt::NoBrush)
         return;
+    spend(area.boundingRect());
     painter_.setTransform(QTransform());
     painter_.fillPath(area, state_.brush);
     drew_ = true;
@@ -495,6 +522,7 @@ void Canvas::rectangleFill(const QRectF& box, std::optional<QColor> color)
         return;
     if (!color && state_.brush.style() == Qt::NoBrush)
         return;
+    spend(t.mapRect(box.normalized()));
     painter_.setTransform(t);
     painter_.fillRect(box.normalized(), color ? QBrush(*color) : state_.brush);
     drew_ = true;
@@ -576,6 +604,7 @@ void Canvas::fillPath()
 {
     if (path_.isEmpty() || state_.brush.style() == Qt::NoBrush)
         return;
+    spend(path_.boundingRect());
     painter_.setTransform(QTransform());
     path_.setFillRule(state_.fillRule);
     painter_.fillPath(path_, state_.brush);
@@ -588,9 +617,12 @@ void Canvas::strokePath()
     if (path_.isEmpty() || state_.pen.style() == Qt::NoPen)
         return;
     const QTransform t = logicalToPicture();
-    QPen pen = state_.pen;
-    if (finite(t) && pen.widthF() > 0)
+    if (!finite(t))
+        return;
+    QPen pen = boundedPen(t, path_.boundingRect());
+    if (pen.widthF() > 0)
         pen.setWidthF(pen.widthF() * std::sqrt(std::abs(t.determinant())));
+    spend(path_.boundingRect());
     painter_.setTransform(QTransform());
     painter_.strokePath(path_, pen);
     path_ = QPainterPath();

@@ -31,6 +31,7 @@ inline constexpr int kMaxSide = 4096;
 // Real files have a few thousand records; this bounds what a hostile one can
 // make the painter do.
 inline constexpr std::size_t kMaxDrawingRecords = 200000;
+inline constexpr double kMaxPaintedPictures = 256;
 
 // A transparent picture for a frame of the given size in pixels; scale is set
 // to the factor from frame pixels to picture pixels. Fails for a frame that
@@ -147,8 +148,9 @@ public:
     // Whether any record drew: a metafile that drew nothing is no picture.
     bool drewSomething() const { return drew_; }
 
-    // Counts a drawing record; false once a file has had its share.
-    bool mayDraw() { return ++drawingRecords_ <= kMaxDrawingRecords; }
+    // Counts a drawing record; false once a file has had its share of
+    // records or of painted area.
+    bool mayDraw() { return ++drawingRecords_ <= kMaxDrawingRecords && areaLeft_ > 0; }
 
 private:
     struct State {
@@ -182,6 +184,11 @@ private:
     bool inPath_ = false;
     bool drew_ = false;
     std::size_t drawingRecords_ = 0;
+    // Picture pixels the remaining records may still paint: real drawings
+    // cover their picture a few times over, a hostile file thousands.
+    double areaLeft_ = 0;
+    void spend(const QRectF& pictureArea);
+    QPen boundedPen(const QTransform& t, const QRectF& pictureArea) const;
 };
 
 }  // namespace metafile

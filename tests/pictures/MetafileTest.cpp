@@ -320,3 +320,22 @@ TEST(Metafile, HugeFrameIsDrawnSmallerButReportedWhole)
     EXPECT_EQ(p.frame, QSize(30000, 1000));
     EXPECT_EQ(p.image.width(), metafile::kMaxSide);
 }
+
+// A file may paint its picture over a few hundred times; the records past
+// that share are not drawn, so a small file cannot keep the painter busy for
+// minutes.
+TEST(Metafile, DrawingStopsAfterItsShareOfPaintedArea)
+{
+    Emf e;
+    e.record(39, dwords({1, 0, 0x0000FF, 0}));  // red
+    e.record(39, dwords({2, 0, 0xFF0000, 0}));  // blue
+    e.record(37, dwords({qint64(0x80000008)}));
+    e.record(37, dwords({1}));
+    for (int i = 0; i < int(metafile::kMaxPaintedPictures); ++i)
+        e.record(43, dwords({0, 0, 10, 10}));
+    e.record(37, dwords({2}));
+    e.record(43, dwords({0, 0, 10, 10}));  // past the share: not drawn
+    const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 264, 264))));
+    ASSERT_EQ(p.image.size(), QSize(10, 10));
+    EXPECT_EQ(at(p.image, 5, 5), QColor(255, 0, 0));
+}
