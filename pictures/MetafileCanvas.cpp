@@ -131,6 +131,14 @@ Canvas::Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice)
     state_.font.face = QStringLiteral("Sans Serif");
 }
 
+// Files often save more states than they restore; the painter is given
+// back balanced.
+Canvas::~Canvas()
+{
+    for (std::size_t i = 0; i < saved_.size(); ++i)
+        painter_.restore();
+}
+
 void Canvas::setMapMode(int mode)
 {
     if (mode >= MmText && mode <= MmAnisotropic)

@@ -78,6 +78,9 @@ public:
     // mmPerDevice is the size of one device unit in millimetres (x, y), used
     // by the metric mapping modes.
     Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
 
     // Mapping.
     void setMapMode(int mode);
