@@ -1,0 +1,676 @@
+// Whole-process benchmarks measured from outside the program, as a user sees
+// it: on a private Xvfb started here, the program's real window set in a
+// fresh process per run, a real key press (XTest) and the result detected
+// from outside (the screen window's pixels polled on the X server, the first
+// audible sample read from the sound device, CPU time and context switches
+// read from /proc). Each case runs beside its peer program in the same run.
+//
+//   bench_outside picture [runs]   F5 -> photo painted, beside djpeg -outfile /dev/null
+//   bench_outside music [runs]     F5 -> first audible MP3 sample, beside mpv --no-video
+//   bench_outside idle [seconds]   wake-ups and CPU with the main, screen and settings windows open
+//   bench_outside video [seconds]  CPU of H.264 playback at natural size, beside gst-play-1.0 and mpv
+//
+// Sound goes through ALSA's file plugin into a pipe read here (a per-run
+// HOME holds the .asoundrc), so the onset is when the first sample above
+// -30 dB reaches the device, for our program and mpv alike. Fixtures are made
+// once in /tmp/kaleidor-bench.
+#include "app/Application.h"
+#include "app/Playlist.h"
+#include "app/TForm1.h"
+#include "app/TForm4.h"
+#include "media/TForm3.h"
+#include "styled/TdxfCheckBox.h"
+#include "support/BenchFixtures.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+const std::string kFixtureDir = "/tmp/kaleidor-bench";
+
+// ---- the child: the program's window set, driven by the keyboard ----
+
+int child(const std::string& scenario, const QString& file)
+{
+    int argc = 1;
+    char name[] = "kaleidor";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    Application::initialize(app);
+    // The first start greets the user with a box; nobody is there to close it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    closer.start(20);
+    Application::createWindows();
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline && (!Form1->isVisible() || QApplication::activeModalWidget()))
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    closer.stop();
+    Form4->dxfCheckBox2->setChecked(scenario == "picture-shrink");
+    if (!file.isEmpty()) {
+        Form1->playlist()->setEntries({file});
+        Form1->playlist()->setSelectedIndex(0);
+    }
+    if (scenario == "idle") {
+        Form3->show();
+        Form4->show();
+    }
+    Form1->raise();
+    Form1->activateWindow();
+    while (Clock::now() < deadline && QApplication::activeWindow() != Form1)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Let whatever follows showing the windows (animation, first paints) end.
+    QTimer::singleShot(500, [] {
+        std::printf("ready %lu\n", static_cast<unsigned long>(Form3->winId()));
+        std::fflush(stdout);
+    });
+    return app.exec();
+}
+
+// ---- processes ----
+
+struct Process {
+    pid_t pid = 0;
+    int out = -1;  // its standard output, when piped
+};
+
+Process spawn(std::vector<std::string> args, const std::vector<std::string>& env, bool pipeOut)
+{
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // No environment given: the benchmark's own.
+    std::vector<std::string> envCopy = env;
+    std::vector<char*> envp;
+    for (std::string& e : envCopy)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char** envArg = env.empty() ? environ : envp.data();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    int fds[2] = {-1, -1};
+    if (pipeOut) {
+        if (pipe(fds) != 0)
+            std::exit(1);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    Process p;
+    if (posix_spawnp(&p.pid, argv[0], &actions, nullptr, argv.data(), envArg) != 0) {
+        std::perror(argv[0]);
+        std::exit(1);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    if (pipeOut) {
+        close(fds[1]);
+        p.out = fds[0];
+    }
+    return p;
+}
+
+void finish(Process& p)
+{
+    if (p.pid > 0) {
+        kill(p.pid, SIGKILL);
+        waitpid(p.pid, nullptr, 0);
+    }
+    if (p.out >= 0)
+        close(p.out);
+    p = {};
+}
+
+void runToEnd(std::vector<std::string> args)
+{
+    Process p = spawn(args, {}, false);
+    int status = 0;
+    waitpid(p.pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", args[0].c_str());
+        std::exit(1);
+    }
+}
+
+// Reads the child's "ready WINDOW" line.
+unsigned long awaitReady(Process& p)
+{
+    std::string line;
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (Clock::now() < deadline) {
+        pollfd fd{p.out, POLLIN, 0};
+        if (poll(&fd, 1, 100) <= 0)
+            continue;
+        char c = 0;
+        if (read(p.out, &c, 1) != 1)
+            break;
+        if (c == '\n')
+            return std::strtoul(line.c_str() + std::min<std::size_t>(6, line.size()), nullptr, 10);
+        line += c;
+    }
+    std::fprintf(stderr, "the program did not come up\n");
+    std::exit(1);
+}
+
+// utime + stime of a process (all its threads), in milliseconds.
+double processCpuMs(pid_t pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = f.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    // Fields 14 and 15 of stat; the list starts at field 3.
+    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+// Voluntary and involuntary context switches of every thread of a process.
+long contextSwitches(pid_t pid)
+{
+    long total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks.filePath(task) + QStringLiteral("/status"));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
+    }
+    return total;
+}
+
+long peakRssKb(pid_t pid)
+{
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+// ---- the X server ----
+
+class Server {
+public:
+    Server()
+    {
+        for (int n = 150; n < 200 && !display_; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            name_ = ":" + std::to_string(n);
+            xvfb_ = spawn({"Xvfb", name_, "-screen", "0", "1920x1200x24", "-nolisten", "tcp"}, {}, false);
+            for (int i = 0; i < 100 && !display_; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                display_ = XOpenDisplay(name_.c_str());
+            }
+            if (!display_)
+                finish(xvfb_);
+        }
+        if (!display_) {
+            std::fprintf(stderr, "could not start Xvfb\n");
+            std::exit(1);
+        }
+    }
+    ~Server()
+    {
+        XCloseDisplay(display_);
+        finish(xvfb_);
+    }
+    Display* display() const { return display_; }
+    const std::string& name() const { return name_; }
+    pid_t pid() const { return xvfb_.pid; }
+
+    void pressKey(KeySym key)
+    {
+        const KeyCode code = XKeysymToKeycode(display_, key);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XFlush(display_);
+    }
+
+    QRgb pixel(int x, int y)
+    {
+        XImage* image = XGetImage(display_, DefaultRootWindow(display_), x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        const unsigned long p = XGetPixel(image, 0, 0);
+        XDestroyImage(image);
+        return qRgb(int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255));
+    }
+
+    // The window's place on the root window, when it is mapped and viewable.
+    bool viewable(unsigned long window, QRect& place)
+    {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display_, window, &attributes) || attributes.map_state != IsViewable)
+            return false;
+        int x = 0, y = 0;
+        Window childWindow = 0;
+        XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &childWindow);
+        place = QRect(x, y, attributes.width, attributes.height);
+        return true;
+    }
+
+private:
+    std::string name_;
+    Process xvfb_;
+    Display* display_ = nullptr;
+};
+
+std::vector<std::string> childEnv(const Server& server, const QString& home)
+{
+    const char* path = std::getenv("PATH");
+    return {"DISPLAY=" + server.name(), "HOME=" + home.toStdString(),
+            "XDG_CONFIG_HOME=" + home.toStdString() + "/config", "XDG_RUNTIME_DIR=" + home.toStdString(),
+            "QT_QPA_PLATFORM=xcb", std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
+}
+
+std::string self()
+{
+    char exe[4096] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0)
+        std::exit(1);
+    return exe;
+}
+
+// ---- fixtures ----
+
+std::string fixturePath(const std::string& name) { return kFixtureDir + "/" + name; }
+
+bool have(const std::string& path) { return QFile::exists(QString::fromStdString(path)); }
+
+std::string photoJpeg(int width, int height, bool progressive)
+{
+    const std::string jpeg = fixturePath(std::to_string(width) + "x" + std::to_string(height) +
+                                         (progressive ? "-progressive.jpg" : "-baseline.jpg"));
+    if (have(jpeg))
+        return jpeg;
+    const std::string ppm = fixturePath("photo.ppm");
+    {
+        QFile f(QString::fromStdString(ppm));
+        f.open(QIODevice::WriteOnly);
+        f.write(photoPpm(width, height));
+    }
+    std::vector<std::string> cjpeg{"cjpeg", "-quality", "90"};
+    if (progressive)
+        cjpeg.push_back("-progressive");
+    cjpeg.insert(cjpeg.end(), {"-outfile", jpeg, ppm});
+    runToEnd(cjpeg);
+    QFile::remove(QString::fromStdString(ppm));
+    return jpeg;
+}
+
+// 40 s of music whose loudness changes, so a VBR encoder really varies its
+// frame sizes; without xingmux the file has no header that tells its length.
+std::string musicMp3(bool vbr, bool xing)
+{
+    const std::string name = std::string(vbr ? "vbr" : "cbr") + (xing ? "-xing" : "") + ".mp3";
+    const std::string mp3 = fixturePath(name);
+    if (have(mp3))
+        return mp3;
+    std::string pipeline = "audiotestsrc wave=sine freq=440 volume=0.4 num-buffers=1723 samplesperbuffer=1024 ! "
+                           "audio/x-raw,rate=44100,channels=2 ! audiomixer name=mix ! audioconvert ! ";
+    pipeline += vbr ? "lamemp3enc target=quality quality=2 ! " : "lamemp3enc target=bitrate cbr=true bitrate=192 ! ";
+    pipeline += xing ? "xingmux ! " : "mpegaudioparse ! ";
+    pipeline += "filesink location=" + mp3 +
+                " audiotestsrc wave=pink-noise volume=0.3 num-buffers=1723 samplesperbuffer=1024 ! "
+                "audio/x-raw,rate=44100,channels=2 ! volume volume=0.5 ! mix.";
+    std::vector<std::string> args{"gst-launch-1.0", "-q"};
+    for (const QString& part : QString::fromStdString(pipeline).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        args.push_back(part.toStdString());
+    runToEnd(args);
+    return mp3;
+}
+
+// An H.264 clip in 4:2:0 8-bit of a photo panning slowly across the frame,
+// with no sound; the encoder gets explicit I420 input.
+std::string videoClip(int width, int height, int seconds)
+{
+    const std::string clip = fixturePath("pan-" + std::to_string(width) + "x" + std::to_string(height) + "-" +
+                                         std::to_string(seconds) + "s.avi");
+    if (have(clip))
+        return clip;
+    const int frames = seconds * 25;
+    const int bigW = width + frames * 2, bigH = height + frames;
+    // The photo as I420 planes, once.
+    const QByteArray ppm = photoPpm(bigW, bigH);
+    const auto* rgb = reinterpret_cast<const unsigned char*>(ppm.constData() + ppm.indexOf("\n255\n") + 5);
+    std::vector<unsigned char> Y(std::size_t(bigW) * bigH), U(std::size_t(bigW / 2) * (bigH / 2)), V(U.size());
+    for (int y = 0; y < bigH; ++y)
+        for (int x = 0; x < bigW; ++x) {
+            const unsigned char* p = rgb + (std::size_t(y) * bigW + x) * 3;
+            Y[std::size_t(y) * bigW + x] = static_cast<unsigned char>((66 * p[0] + 129 * p[1] + 25 * p[2] + 128) / 256 + 16);
+            if (y % 2 == 0 && x % 2 == 0 && x / 2 < bigW / 2 && y / 2 < bigH / 2) {
+                const std::size_t i = std::size_t(y / 2) * (bigW / 2) + x / 2;
+                U[i] = static_cast<unsigned char>((-38 * p[0] - 74 * p[1] + 112 * p[2] + 128) / 256 + 128);
+                V[i] = static_cast<unsigned char>((112 * p[0] - 94 * p[1] - 18 * p[2] + 128) / 256 + 128);
+            }
+        }
+    const std::string caps = "video/x-raw,format=I420,width=" + std::to_string(width) +
+                             ",height=" + std::to_string(height) + ",framerate=25/1";
+    std::vector<std::string> args{"gst-launch-1.0", "-q", "fdsrc", "fd=0", "!", "rawvideoparse", "format=i420",
+                                  "width=" + std::to_string(width), "height=" + std::to_string(height),
+                                  "framerate=25/1", "!", caps, "!", "x264enc", "speed-preset=veryfast",
+                                  "bitrate=" + std::to_string(width >= 1920 ? 8000 : 4000), "key-int-max=50", "!",
+                                  "video/x-h264,profile=high", "!", "avimux", "!", "filesink", "location=" + clip};
+    int fds[2];
+    if (pipe(fds) != 0)
+        std::exit(1);
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        std::exit(1);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    auto put = [&](const unsigned char* data, std::size_t n) {
+        while (n > 0) {
+            const ssize_t w = write(fds[1], data, n);
+            if (w <= 0)
+                std::exit(1);
+            data += w;
+            n -= std::size_t(w);
+        }
+    };
+    for (int f = 0; f < frames; ++f) {
+        const int ox = f * 2, oy = f;  // even, so the chroma planes line up
+        const int oyc = oy / 2 * 2;
+        for (int y = 0; y < height; ++y)
+            put(&Y[std::size_t(oyc + y) * bigW + ox], std::size_t(width));
+        for (const auto* plane : {&U, &V})
+            for (int y = 0; y < height / 2; ++y)
+                put(&(*plane)[std::size_t(oyc / 2 + y) * (bigW / 2) + ox / 2], std::size_t(width / 2));
+    }
+    close(fds[1]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "could not make %s\n", clip.c_str());
+        std::exit(1);
+    }
+    return clip;
+}
+
+// ---- picture ----
+
+// Painted when points spread over the visible part of the window show the
+// photo's gradients there (red grows left to right, green top to bottom).
+bool photoPainted(Server& server, const QRect& window)
+{
+    const QRect visible = window & QRect(0, 0, 1920, 1200);
+    if (visible.width() < 40 || visible.height() < 40)
+        return false;
+    for (double fy : {0.3, 0.5, 0.7})
+        for (double fx : {0.3, 0.5, 0.7}) {
+            const int x = visible.left() + int(visible.width() * fx);
+            const int y = visible.top() + int(visible.height() * fy);
+            const QRgb c = server.pixel(x, y);
+            const double er = 255.0 * (x - window.left()) / window.width();
+            const double eg = 255.0 * (y - window.top()) / window.height();
+            if (std::abs(qRed(c) - er) > 40 || std::abs(qGreen(c) - eg) > 40)
+                return false;
+        }
+    return true;
+}
+
+void picture(int runs)
+{
+    Server server;
+    QDir().mkpath(QString::fromStdString(kFixtureDir));
+    struct Case {
+        int width, height;
+        bool progressive;
+    };
+    const Case cases[] = {{3840, 2400, true}, {6000, 4000, true}, {4000, 3000, false}, {6000, 4000, false}};
+    std::printf("%-30s %-6s %-5s %9s %9s %6s %9s\n", "picture", "shrink", "scale", "ours ms", "djpeg ms", "ratio",
+                "peak MB");
+    for (const Case& c : cases) {
+        const std::string jpeg = photoJpeg(c.width, c.height, c.progressive);
+        for (bool shrink : {true, false}) {
+            std::vector<double> ours, theirs;
+            long peak = 0;
+            for (int i = 0; i < runs; ++i) {
+                QTemporaryDir home;
+                Process p = spawn({self(), "--child", shrink ? "picture-shrink" : "picture", jpeg},
+                                  childEnv(server, home.path()), true);
+                const unsigned long screen = awaitReady(p);
+                const auto start = Clock::now();
+                server.pressKey(XK_F5);
+                QRect place;
+                bool painted = false;
+                while (!painted && msSince(start) < 30000) {
+                    painted = server.viewable(screen, place) && photoPainted(server, place);
+                    if (!painted)
+                        std::this_thread::sleep_for(std::chrono::microseconds(500));
+                }
+                ours.push_back(painted ? msSince(start) : NAN);
+                peak = std::max(peak, peakRssKb(p.pid));
+                finish(p);
+            }
+            // With shrinking on, the window is half the picture and the
+            // picture is decoded at 4/8; otherwise at full size.
+            const int scale = shrink ? 4 : 8;
+            for (int i = 0; i < runs; ++i) {
+                const auto start = Clock::now();
+                runToEnd({"djpeg", "-scale", std::to_string(scale) + "/8", "-outfile", "/dev/null", jpeg});
+                theirs.push_back(msSince(start));
+            }
+            const double o = median(ours), t = median(theirs);
+            std::printf("%-30s %-6s %d/8   %9.1f %9.1f %6.2f %9.1f\n", QFileInfo(QString::fromStdString(jpeg))
+                                                                              .fileName()
+                                                                              .toUtf8()
+                                                                              .constData(),
+                        shrink ? "on" : "off", scale, o, t, o / t, peak / 1024.0);
+            std::fflush(stdout);
+        }
+    }
+}
+
+// ---- music ----
+
+// A sound device that writes 16-bit stereo samples into a pipe we read.
+void prepareSound(const QString& home, const QString& pipePath)
+{
+    QFile rc(home + QStringLiteral("/.asoundrc"));
+    rc.open(QIODevice::WriteOnly);
+    rc.write(QStringLiteral("pcm.!default { type plug slave { pcm \"tap\" format S16_LE rate 44100 channels 2 } }\n"
+                            "pcm.tap { type file slave.pcm \"null\" file \"%1\" format \"raw\" }\n")
+                 .arg(pipePath)
+                 .toUtf8());
+}
+
+// Milliseconds from start until a sample above -30 dB comes out of the pipe.
+double firstAudible(int pipeFd, Clock::time_point start)
+{
+    std::vector<std::int16_t> samples(4096);
+    while (msSince(start) < 20000) {
+        pollfd fd{pipeFd, POLLIN, 0};
+        if (poll(&fd, 1, 5) <= 0)
+            continue;
+        const ssize_t n = read(pipeFd, samples.data(), samples.size() * 2);
+        for (ssize_t i = 0; i < n / 2; ++i)
+            if (std::abs(int(samples[std::size_t(i)])) > 1036)
+                return msSince(start);
+    }
+    return NAN;
+}
+
+void music(int runs)
+{
+    Server server;
+    QDir().mkpath(QString::fromStdString(kFixtureDir));
+    std::printf("%-16s %9s %9s %6s\n", "music", "ours ms", "mpv ms", "ratio");
+    for (const auto& [vbr, xing] : {std::pair{true, false}, std::pair{true, true}, std::pair{false, false}}) {
+        const std::string mp3 = musicMp3(vbr, xing);
+        std::vector<double> ours, theirs;
+        for (int i = 0; i < 2 * runs; ++i) {
+            const bool mine = i % 2 == 0;
+            QTemporaryDir home;
+            const QString pipePath = home.filePath(QStringLiteral("sound"));
+            mkfifo(pipePath.toLocal8Bit().constData(), 0600);
+            // Opened for writing too, so the device's open never waits for us.
+            const int fd = open(pipePath.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK);
+            prepareSound(home.path(), pipePath);
+            double ms = NAN;
+            if (mine) {
+                Process p = spawn({self(), "--child", "music", mp3}, childEnv(server, home.path()), true);
+                awaitReady(p);
+                const auto start = Clock::now();
+                server.pressKey(XK_F5);
+                ms = firstAudible(fd, start);
+                finish(p);
+                ours.push_back(ms);
+            } else {
+                const auto start = Clock::now();
+                Process p = spawn({"mpv", "--no-config", "--no-video", "--ao=alsa", "--really-quiet", mp3},
+                                  childEnv(server, home.path()), false);
+                ms = firstAudible(fd, start);
+                finish(p);
+                theirs.push_back(ms);
+            }
+            close(fd);
+        }
+        const double o = median(ours), t = median(theirs);
+        std::printf("%-16s %9.1f %9.1f %6.2f\n", QFileInfo(QString::fromStdString(mp3)).fileName().toUtf8().constData(),
+                    o, t, o / t);
+        std::fflush(stdout);
+    }
+}
+
+// ---- idle ----
+
+void idle(int seconds)
+{
+    Server server;
+    QTemporaryDir home;
+    Process p = spawn({self(), "--child", "idle", ""}, childEnv(server, home.path()), true);
+    awaitReady(p);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long switches = contextSwitches(p.pid);
+    const double cpu = processCpuMs(p.pid);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const double wakeups = double(contextSwitches(p.pid) - switches) / seconds;
+    const double cpuPerSecond = (processCpuMs(p.pid) - cpu) / seconds;
+    finish(p);
+    std::printf("idle, main + screen + settings windows: %.1f wake-ups/s, %.2f ms CPU/s\n", wakeups, cpuPerSecond);
+}
+
+// ---- video ----
+
+struct Cpu {
+    double player = 0;  // ms of CPU per second of playback
+    double server = 0;  // the X server's share, for the same time
+};
+
+Cpu measureCpu(Server& server, pid_t pid, int seconds)
+{
+    // The first seconds hold opening and the first frames.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const double p0 = processCpuMs(pid), x0 = processCpuMs(server.pid());
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    return {(processCpuMs(pid) - p0) / seconds, (processCpuMs(server.pid()) - x0) / seconds};
+}
+
+void video(int seconds)
+{
+    Server server;
+    QDir().mkpath(QString::fromStdString(kFixtureDir));
+    std::printf("%-10s %-22s %12s %12s %8s\n", "clip", "player", "CPU ms/s", "+X ms/s", "ratio");
+    for (const auto& [w, h] : {std::pair{1280, 720}, std::pair{1920, 1080}}) {
+        const std::string clip = videoClip(w, h, seconds + 4);
+        QTemporaryDir home;
+        const std::vector<std::string> env = childEnv(server, home.path());
+        Process ours = spawn({self(), "--child", "video", clip}, env, true);
+        awaitReady(ours);
+        server.pressKey(XK_F5);
+        const Cpu mine = measureCpu(server, ours.pid, seconds);
+        finish(ours);
+        Process gst = spawn({"gst-play-1.0", "--no-interactive", "-q", "--videosink=ximagesink", clip}, env, false);
+        const Cpu gstCpu = measureCpu(server, gst.pid, seconds);
+        finish(gst);
+        Process mpv = spawn({"mpv", "--no-config", "--vo=x11", "--no-audio", "--really-quiet", clip}, env, false);
+        const Cpu mpvCpu = measureCpu(server, mpv.pid, seconds);
+        finish(mpv);
+        const std::string size = std::to_string(w) + "x" + std::to_string(h);
+        for (const auto& [name, cpu] : {std::pair{"ours", mine}, std::pair{"gst-play-1.0 ximagesink", gstCpu},
+                                        std::pair{"mpv --vo=x11", mpvCpu}})
+            std::printf("%-10s %-22s %12.1f %12.1f %8.2f\n", size.c_str(), name, cpu.player, cpu.player + cpu.server,
+                        cpu.player / gstCpu.player);
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0)
+        return child(argv[2], QString::fromLocal8Bit(argv[3]));
+    const std::string what = argc > 1 ? argv[1] : "";
+    const int n = argc > 2 ? std::max(1, std::atoi(argv[2])) : 0;
+    if (what == "picture")
+        picture(n ? n : 5);
+    else if (what == "music")
+        music(n ? n : 5);
+    else if (what == "idle")
+        idle(n ? n : 10);
+    else if (what == "video")
+        video(n ? n : 8);
+    else {
+        std::fprintf(stderr, "usage: %s picture|music|idle|video [runs or seconds]\n", argv[0]);
+        return 2;
+    }
+    return 0;
+}
