@@ -13,6 +13,9 @@ struct GstMessageUnref {
 struct GstCapsUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };
+struct GstBufferUnref {
+    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
+};
 struct GstSampleUnref {
     void operator()(GstSample* sample) const { gst_sample_unref(sample); }
 };
@@ -29,5 +32,6 @@ using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
 using GstMessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
 using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
 using GstSamplePtr = std::unique_ptr<GstSample, GstSampleUnref>;
+using GstBufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include <sys/stat.h>
+
+#include "platform/AudioFrames.h"
+
 namespace {
 
 // playbin's flag for subtitles; we never show them.
@@ -143,8 +147,17 @@ void MediaBackend::takeSample(GstSamplePtr sample)
 {
     if (!sample)
         return;
+    // appsink reuses its sample object and sets new caps on it (a loop's
+    // seek sends them again), so we keep the buffer and its format, never
+    // the sample itself.
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    Frame frame;
+    if (!buffer || !gst_video_info_from_caps(&frame.info, gst_sample_get_caps(sample.get())))
+        return;
+    frame.buffer.reset(gst_buffer_ref(buffer));
+    sample.reset();
     std::lock_guard lock(frameMutex_);
-    pendingFrame_ = std::move(sample);
+    pendingFrame_ = std::move(frame);
     // Only the newest frame is worth drawing; one delivery at a time.
     if (!frameQueued_) {
         frameQueued_ = true;
@@ -154,34 +167,27 @@ void MediaBackend::takeSample(GstSamplePtr sample)
 
 void MediaBackend::deliverFrame()
 {
-    GstSamplePtr sample;
+    Frame frame;
     {
         std::lock_guard lock(frameMutex_);
-        sample = std::move(pendingFrame_);
+        frame = std::move(pendingFrame_);
+        pendingFrame_ = Frame();
         frameQueued_ = false;
     }
-    if (!sample || !onFrame || !open_)
+    if (!frame.buffer || !onFrame || !open_)
         return;
-    GstVideoInfo info;
-    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
-    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get())))
-        return;
-    // The picture stays in GStreamer's buffer; the image releases it.
-    struct Mapped {
-        GstVideoFrame frame;
-        GstSamplePtr sample;
-    };
-    auto* mapped = new Mapped{{}, std::move(sample)};
-    if (!gst_video_frame_map(&mapped->frame, &info, buffer, GST_MAP_READ)) {
+    // The picture stays in GStreamer's buffer, which the mapping holds; the
+    // image unmaps it when it goes.
+    auto* mapped = new GstVideoFrame;
+    if (!gst_video_frame_map(mapped, &frame.info, frame.buffer.get(), GST_MAP_READ)) {
         delete mapped;
         return;
     }
-    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped->frame, 0)),
-                       GST_VIDEO_FRAME_WIDTH(&mapped->frame), GST_VIDEO_FRAME_HEIGHT(&mapped->frame),
-                       GST_VIDEO_FRAME_PLANE_STRIDE(&mapped->frame, 0), QImage::Format_RGB32,
+    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(mapped, 0)), GST_VIDEO_FRAME_WIDTH(mapped),
+                       GST_VIDEO_FRAME_HEIGHT(mapped), GST_VIDEO_FRAME_PLANE_STRIDE(mapped, 0), QImage::Format_RGB32,
                        [](void* data) {
-                           auto* m = static_cast<Mapped*>(data);
-                           gst_video_frame_unmap(&m->frame);
+                           auto* m = static_cast<GstVideoFrame*>(data);
+                           gst_video_frame_unmap(m);
                            delete m;
                        },
                        mapped);
@@ -211,8 +217,10 @@ void MediaBackend::handle(GstMessage* message, bool current)
     case GST_MESSAGE_EOS:
         if (!current)
             break;
-        // Where the stream really ended is the best length there is.
-        if (const std::int64_t end = rawPositionMs() - originMs_; end > 0 && (lengthEstimated_ || end > lengthMs_))
+        // Where the stream really ended is the best length there is, unless
+        // the frame headers told it exactly.
+        if (const std::int64_t end = rawPositionMs() - originMs_;
+            end > 0 && !lengthFromHeaders_ && (lengthEstimated_ || end > lengthMs_))
             lengthMs_ = end;
         atEnd_ = true;
         mode_ = MediaMode::Stopped;
@@ -227,9 +235,9 @@ void MediaBackend::handle(GstMessage* message, bool current)
         endPending(MediaCompletion::Failure);
         break;
     case GST_MESSAGE_DURATION_CHANGED:
-        // Some streams (MP3 without a header) only know their length late;
-        // once they have ended, their end is the length.
-        if (!atEnd_)
+        // Some streams only know their length late; once they have ended,
+        // their end is the length.
+        if (!atEnd_ && !lengthFromHeaders_)
             updateLength();
         break;
     default:
@@ -303,7 +311,10 @@ std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
     buildPipeline();
     if (!pipeline_)
         return MediaResult::MissingElement;
-    if (fileName.isEmpty())
+    // Only a regular file (after links) can be played: opening anything else,
+    // a named pipe above all, could wait for ever inside the state change.
+    struct stat st {};
+    if (fileName.isEmpty() || ::stat(QFile::encodeName(fileName).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return MediaResult::FileNotFound;
     const GCharPtr uri(gst_filename_to_uri(QFile::encodeName(fileName).constData(), nullptr));
     if (!uri)
@@ -328,8 +339,6 @@ std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
     mode_ = MediaMode::Stopped;
     readStreamFacts();
     originMs_ = std::max<std::int64_t>(0, rawPositionMs());
-    if (lengthMs_ == 0)
-        learnLength(1000);
     return MediaResult::Ok;
 }
 
@@ -361,12 +370,23 @@ std::uint32_t MediaBackend::waitPreroll(int timeoutMs)
 void MediaBackend::readStreamFacts()
 {
     lengthMs_ = 0;
-    lengthEstimated_ = false;
+    lengthFromHeaders_ = false;
     updateLength();
     gint videoStreams = 0;
     g_object_get(pipeline_.get(), "n-video", &videoStreams, nullptr);
     hasVideo_ = videoStreams > 0;
     natural_ = QSize();
+    if (!hasVideo_) {
+        // Bare MP3 and AC-3 streams have no length of their own; GStreamer
+        // estimates one from the bitrate, wrongly for VBR. Their frame
+        // headers give it exactly.
+        if (const auto ms = audioFileLengthMs(fileName_)) {
+            lengthMs_ = *ms;
+            lengthFromHeaders_ = true;
+        }
+    }
+    // Without a length at open, what the stream tells later is an estimate.
+    lengthEstimated_ = lengthMs_ == 0;
     if (!hasVideo_)
         return;
     GstPad* rawPad = nullptr;
@@ -381,31 +401,6 @@ void MediaBackend::readStreamFacts()
     const int parD = std::max(1, GST_VIDEO_INFO_PAR_D(&info));
     const auto width = static_cast<int>(gst_util_uint64_scale_int_round(GST_VIDEO_INFO_WIDTH(&info), parN, parD));
     natural_ = QSize(width, GST_VIDEO_INFO_HEIGHT(&info));
-}
-
-void MediaBackend::learnLength(int timeoutMs)
-{
-    // Streams without a length header (MP3, AC3) only estimate it once data
-    // flows: let a moment of it through silently, then go back to the start.
-    gboolean muted = FALSE;
-    g_object_get(pipeline_.get(), "mute", &muted, nullptr);
-    g_object_set(pipeline_.get(), "mute", TRUE, nullptr);
-    gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (lengthMs_ == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::unique_lock lock(queueMutex_);
-        queueReady_.wait_for(lock, std::chrono::milliseconds(10));
-        lock.unlock();
-        updateLength();
-    }
-    gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
-    gst_element_seek_simple(pipeline_.get(), GST_FORMAT_TIME,
-                            GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                            originMs_ * GST_MSECOND);
-    settle();
-    ++generation_;
-    g_object_set(pipeline_.get(), "mute", muted, nullptr);
-    lengthEstimated_ = true;
 }
 
 std::int64_t MediaBackend::rawPositionMs() const
@@ -436,7 +431,7 @@ std::uint32_t MediaBackend::close()
     }
     {
         std::lock_guard lock(frameMutex_);
-        pendingFrame_.reset();
+        pendingFrame_ = Frame();
     }
     open_ = false;
     hasVideo_ = false;

@@ -15,6 +15,8 @@
 #include <functional>
 #include <mutex>
 
+#include <gst/video/video.h>
+
 #include "platform/GstHandles.h"
 
 enum class MediaMode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
@@ -102,7 +104,6 @@ private:
     std::uint32_t settle(int timeoutMs = 5000);
     void readStreamFacts();
     void updateLength();
-    void learnLength(int timeoutMs);
     std::int64_t rawPositionMs() const;
     void applyOutputCaps();
     void complete(MediaCompletion result);
@@ -119,8 +120,12 @@ private:
     std::deque<Queued> queue_;
     std::atomic<std::uint64_t> generation_{0};
 
+    struct Frame {
+        GstBufferPtr buffer;
+        GstVideoInfo info{};
+    };
     std::mutex frameMutex_;
-    GstSamplePtr pendingFrame_;
+    Frame pendingFrame_;
     bool frameQueued_ = false;
 
     QString fileName_;
@@ -131,6 +136,7 @@ private:
     MediaMode mode_ = MediaMode::NotReady;
     std::int64_t lengthMs_ = 0;
     bool lengthEstimated_ = false;
+    bool lengthFromHeaders_ = false;
     // Where the stream's own clock stands at its first frame.
     std::int64_t originMs_ = 0;
     QSize natural_;

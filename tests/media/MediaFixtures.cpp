@@ -71,6 +71,14 @@ bool make(Fixture kind, const QString& path)
     case Fixture::Ogg: return runPipeline(audio + " ! audioconvert ! vorbisenc ! oggmux" + sink);
     // No header frame: the parser only estimates the length at first.
     case Fixture::Mp3: return runPipeline(audio + " ! audioconvert ! lamemp3enc" + sink);
+    // A silent second, then a loud one, with no header frame: the bitrate of
+    // the first frames says nothing about the length.
+    case Fixture::VbrMp3:
+        return runPipeline(QStringLiteral("concat name=c ! audioconvert ! lamemp3enc target=quality quality=0") + sink +
+                           " audiotestsrc wave=silence num-buffers=50 samplesperbuffer=882 ! "
+                           "audio/x-raw,rate=44100,channels=2 ! c. "
+                           "audiotestsrc wave=white-noise num-buffers=50 samplesperbuffer=882 ! "
+                           "audio/x-raw,rate=44100,channels=2 ! c.");
     case Fixture::Ac3: return runPipeline(audio + " ! audioconvert ! avenc_ac3" + sink);
     case Fixture::Midi: return writeBytes(path, midiBytes());
     case Fixture::Rmi: return writeBytes(path, rmiBytes());
@@ -95,6 +103,7 @@ const char* suffix(Fixture kind)
     case Fixture::Wav: return "wav";
     case Fixture::Ogg: return "ogg";
     case Fixture::Mp3: return "mp3";
+    case Fixture::VbrMp3: return "vbr.mp3";
     case Fixture::Ac3: return "ac3";
     case Fixture::Midi: return "mid";
     case Fixture::Rmi: return "rmi";

@@ -3,7 +3,7 @@
 // of one program. Each lasts two seconds.
 #include <QString>
 
-enum class Fixture { Wav, Ogg, Mp3, Ac3, Midi, Rmi, MjpegAvi, Mpeg4Avi, Mpeg1, Wmv, VideoOnlyAvi };
+enum class Fixture { Wav, Ogg, Mp3, VbrMp3, Ac3, Midi, Rmi, MjpegAvi, Mpeg4Avi, Mpeg1, Wmv, VideoOnlyAvi };
 
 // Path of the fixture, made when first asked for; empty when GStreamer could
 // not make it.

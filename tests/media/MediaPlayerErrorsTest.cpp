@@ -1,8 +1,10 @@
 // What the control reports for files it cannot play and for calls without a device.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -95,6 +97,37 @@ TEST(MediaPlayerErrors, EachKindOfBadFileHasItsOwnCodeAndGStreamersText)
         player.SetFileName(unreadableFile());
         EXPECT_THROW(player.OpenMedia(), EMCIDeviceError);
         EXPECT_EQ(player.LastError(), MediaResult::CannotRead);
+    }
+}
+
+// Opening a named pipe would wait for a writer for ever; anything that is not
+// a regular file, followed through links, fails at once like a missing file.
+TEST(MediaPlayerErrors, WhatIsNotARegularFileFailsLikeAMissingOne)
+{
+    TMediaPlayer missing;
+    missing.SetFileName(scratchPath(QStringLiteral("never-there.wav")));
+    EXPECT_THROW(missing.OpenMedia(), EMCIDeviceError);
+
+    const QString pipe = scratchPath(QStringLiteral("pipe.wav"));
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const QString link = scratchPath(QStringLiteral("link-to-pipe.mp3"));
+    ASSERT_TRUE(QFile::link(pipe, link));
+    const QString folder = scratchPath(QStringLiteral("folder.ogg"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& path : {pipe, link, folder, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(path.toStdString());
+        TMediaPlayer player;
+        player.SetFileName(path);
+        QString message;
+        try {
+            player.OpenMedia();
+            ADD_FAILURE() << "opened";
+        } catch (const EMCIDeviceError& e) {
+            message = e.message();
+        }
+        EXPECT_FALSE(player.DeviceOpen());
+        EXPECT_EQ(player.LastError(), MediaResult::FileNotFound);
+        EXPECT_EQ(message, missing.LastErrorText());
     }
 }
 
