@@ -12,6 +12,7 @@
 #include "windowing/Rounding.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 
 #include <array>
@@ -46,7 +47,8 @@ bool isJpeg(const QString& file)
 // than needed; invalid when it is shown at full size or its size is unknown.
 QSize jpegDisplayHint(const QString& file, bool shrink)
 {
-    if (!shrink || !isJpeg(file))
+    // Reading anything but a regular file (a named pipe) could wait for ever.
+    if (!shrink || !isJpeg(file) || !QFileInfo(file).isFile())
         return {};
     const QSize full = QImageReader(file, "jpeg").size();
     if (!full.isValid())

@@ -1,8 +1,13 @@
 #pragma once
 // A picture drawn stretched over the whole control, aspect ratio not kept.
 // A picture decoded reduced is decoded again when the control grows past it.
+// Only the part of the control that lies on a screen is painted: a window
+// as large as a 24-megapixel photo shows a fraction of it, and the rest is
+// painted when the window is moved into view.
 #include "pictures/PictureFile.h"
 
+#include <QPointer>
+#include <QRegion>
 #include <QWidget>
 #include <optional>
 
@@ -16,12 +21,21 @@ public:
     // Empty while no picture is loaded.
     const PictureFile* picture() const { return picture_ ? &*picture_ : nullptr; }
 
+    // The part of the control on the screens, in its own coordinates.
+    QRect onScreen() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void matchResolution();
+    void repaintAll();
+    void paintNewlyOnScreen();
 
     std::optional<PictureFile> picture_;
+    // What the window's backing store holds of this control.
+    QRegion painted_;
+    QPointer<QWidget> watchedWindow_;
 };

@@ -11,6 +11,8 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
 TEST(MediaKindTable, ExactCaseSensitiveExtensions)
 {
     const struct {
@@ -128,6 +130,8 @@ TEST_F(PictureAction, BadPicturesGiveThePictureErrorAndHideTheWindow)
     huge[sof + 7] = char(0x75);
     huge[sof + 8] = char(0x30);  // 30000 × 30000
     QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
+    // Opening a named pipe would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo(path(QStringLiteral("pipe.jpg")).toLocal8Bit().constData(), 0600), 0);
 
     const struct {
         const char* name;
@@ -139,6 +143,7 @@ TEST_F(PictureAction, BadPicturesGiveThePictureErrorAndHideTheWindow)
         {"corrupt", bytes(QStringLiteral("noise.bmp"), QByteArray(500, '\x5a'))},
         {"music inside", bytes(QStringLiteral("song.jpg"), QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(64, 0))},
         {"a folder", path(QStringLiteral("folder.jpg"))},
+        {"a named pipe", path(QStringLiteral("pipe.jpg"))},
         {"30000 x 30000", bytes(QStringLiteral("giant.jpg"), huge)},
         {"metafile", bytes(QStringLiteral("drawing.emf"), QByteArray(200, '\x01'))},
     };

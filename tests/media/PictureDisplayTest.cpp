@@ -1,0 +1,48 @@
+// The picture control paints what lies on the screen, and the rest of a
+// window larger than the screen once it is moved into view.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+#include "media/TImage.h"
+
+namespace {
+
+bool red(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+
+TEST(PictureDisplay, PaintsTheOnScreenPartAndTheRestWhenItComesIntoView)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("red.bmp"));
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(file, "BMP"));
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen->virtualGeometry();
+    TImage image;
+    image.setPicture(PictureFile::load(file));
+    image.setGeometry(QRect(desktop.topLeft(), desktop.size() * 2));
+    image.show();
+    ASSERT_TRUE(waitFor([&] { return image.isVisible(); }));
+    EXPECT_TRUE(image.onScreen().contains(QRect(QPoint(10, 10), desktop.size() - QSize(20, 20))));
+    EXPECT_FALSE(image.onScreen().contains(QPoint(desktop.width() + 10, desktop.height() + 10)));
+
+    const QPoint inView(desktop.width() / 2, desktop.height() / 2);
+    const QPoint outOfView(desktop.width() * 3 / 2, desktop.height() * 3 / 2);
+    auto shown = [&](QPoint at) {
+        const QImage shot = screen->grabWindow(image.winId()).toImage();
+        return shot.valid(at) && red(shot.pixel(at));
+    };
+    ASSERT_TRUE(waitFor([&] { return shown(inView); }));
+    EXPECT_FALSE(shown(outOfView)) << "painted off the screen";
+
+    image.move(desktop.topLeft() - QPoint(desktop.width(), desktop.height()));
+    EXPECT_TRUE(waitFor([&] { return shown(outOfView); })) << "not painted when moved into view";
+}
+
+}  // namespace
