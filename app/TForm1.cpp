@@ -26,6 +26,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -40,6 +41,33 @@
 TForm1* Form1 = nullptr;
 
 namespace {
+
+// A file dialog watches its folder and reads it again whenever a file there
+// changes, hidden or not; it needs to only while it is shown.
+class WatchWhileShown : public QObject {
+public:
+    static void attach(QFileDialog* dialog)
+    {
+        dialog->installEventFilter(new WatchWhileShown(dialog));
+        watch(dialog, false);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            watch(static_cast<QFileDialog*>(watched), event->type() == QEvent::Show);
+        return false;
+    }
+
+private:
+    using QObject::QObject;
+    static void watch(QFileDialog* dialog, bool on)
+    {
+        if (auto* model = dialog->findChild<QFileSystemModel*>())
+            model->setOption(QFileSystemModel::DontWatchForChanges, !on);
+    }
+};
 
 constexpr int kItemHeight = 16;
 constexpr int kStatusHeight = 16;
@@ -353,6 +381,8 @@ void TForm1::buildDialogs()
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
     SaveDialog1->setNameFilters({QStringLiteral("Плей-лист (*.list)"), QStringLiteral("Все файлы (*)")});
+    for (QFileDialog* dialog : {OpenDialog1, OpenDialog2, SaveDialog1})
+        WatchWhileShown::attach(dialog);
 }
 
 void TForm1::FormCreate()
