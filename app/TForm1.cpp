@@ -580,7 +580,7 @@ void TForm1::ColorPickerIdle()
 {
     if (!Form4)
         return;
-    if (const auto color = TabfColorPicker::colorUnderCursor())
+    if (const auto color = abfColorPicker1->colorUnderPointer())
         Form4->setSwatchColor(*color);
 }
 

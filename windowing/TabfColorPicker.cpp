@@ -10,6 +10,15 @@ TabfColorPicker::TabfColorPicker(QObject* parent) : Timer(parent, 100, true) {}
 
 std::optional<TColor> TabfColorPicker::colorUnderCursor() { return colorAt(QCursor::pos()); }
 
+std::optional<TColor> TabfColorPicker::colorUnderPointer()
+{
+    if (!pointerPixel_.available())
+        return colorUnderCursor();
+    if (const auto pixel = pointerPixel_.read())
+        return fromQColor(QColor(*pixel));
+    return std::nullopt;
+}
+
 std::optional<TColor> TabfColorPicker::colorAt(const QPoint& global)
 {
     QScreen* screen = QGuiApplication::screenAt(global);

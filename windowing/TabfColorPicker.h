@@ -3,6 +3,7 @@
 // mouse pointer on every tick (every 100 ms unless told otherwise).
 #include "Colors.h"
 #include "Timer.h"
+#include "platform/PointerPixel.h"
 
 #include <QPoint>
 #include <optional>
@@ -16,4 +17,11 @@ public:
     // (no screen there, a display that refuses grabs).
     static std::optional<TColor> colorUnderCursor();
     static std::optional<TColor> colorAt(const QPoint& global);
+
+    // The same, cheaply enough for every tick: on an X server the pixel is
+    // read directly, elsewhere through colorUnderCursor().
+    std::optional<TColor> colorUnderPointer();
+
+private:
+    PointerPixel pointerPixel_;
 };

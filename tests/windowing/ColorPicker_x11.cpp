@@ -8,7 +8,12 @@
 
 TEST(ColorPickerX11, ReadsTheKnownPixelUnderThePointer)
 {
-    for (TColor colour : {clRed, rgbColor(12, 200, 99)}) {
+    TabfColorPicker picker;
+    ASSERT_TRUE(PointerPixel().available());
+    // The second colour sits under a pointer that moved, the third under one
+    // that stayed while the screen changed beneath it.
+    int x = 70;
+    for (TColor colour : {clRed, rgbColor(12, 200, 99), rgbColor(250, 250, 10)}) {
         QWidget patch(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
         patch.setAutoFillBackground(true);
         QPalette pal = patch.palette();
@@ -16,8 +21,11 @@ TEST(ColorPickerX11, ReadsTheKnownPixelUnderThePointer)
         patch.setPalette(pal);
         patch.setGeometry(40, 40, 60, 60);
         patch.show();
-        QCursor::setPos(70, 70);
+        QCursor::setPos(x, 70);
+        x = 75;
         EXPECT_TRUE(waitFor([colour] { return TabfColorPicker::colorUnderCursor() == colour; }, 3000))
             << std::hex << TabfColorPicker::colorUnderCursor().value_or(0xFFFFFFFFu);
+        EXPECT_TRUE(waitFor([&] { return picker.colorUnderPointer() == colour; }, 3000))
+            << std::hex << picker.colorUnderPointer().value_or(0xFFFFFFFFu);
     }
 }
