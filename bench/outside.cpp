@@ -213,9 +213,10 @@ double processCpuMs(pid_t pid)
     return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
 }
 
-// Voluntary and involuntary context switches of every thread of a process,
+// Wake-ups: the times a thread went to sleep (voluntary context switches;
+// being preempted on a busy machine is none), of every thread of a process
 // or of its main thread only.
-long contextSwitches(pid_t pid, bool mainThreadOnly = false)
+long wakeUps(pid_t pid, bool mainThreadOnly = false)
 {
     long total = 0;
     const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
@@ -226,7 +227,7 @@ long contextSwitches(pid_t pid, bool mainThreadOnly = false)
         if (!f.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+            if (line.startsWith("voluntary_ctxt_switches:"))
                 total += line.mid(line.indexOf(':') + 1).trimmed().toLong();
     }
     return total;
@@ -613,11 +614,11 @@ void idle(int seconds)
     Process p = spawn({self(), "--child", "idle", ""}, childEnv(server, home.path()), true);
     awaitReady(p);
     std::this_thread::sleep_for(std::chrono::seconds(5));
-    const long switches = contextSwitches(p.pid), mainSwitches = contextSwitches(p.pid, true);
+    const long switches = wakeUps(p.pid), mainSwitches = wakeUps(p.pid, true);
     const double cpu = processCpuMs(p.pid);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double wakeups = double(contextSwitches(p.pid) - switches) / seconds;
-    const double mainWakeups = double(contextSwitches(p.pid, true) - mainSwitches) / seconds;
+    const double wakeups = double(wakeUps(p.pid) - switches) / seconds;
+    const double mainWakeups = double(wakeUps(p.pid, true) - mainSwitches) / seconds;
     const double cpuPerSecond = (processCpuMs(p.pid) - cpu) / seconds;
     finish(p);
     std::printf("idle, main + screen + settings windows: %.1f wake-ups/s (main thread %.1f), %.2f ms CPU/s\n",
