@@ -117,7 +117,8 @@ struct Process {
     int out = -1;  // its standard output, when piped
 };
 
-Process spawn(std::vector<std::string> args, const std::vector<std::string>& env, bool pipeOut)
+// Standard output piped to us or dropped; standard input from stdinFd when given.
+Process spawn(std::vector<std::string> args, const std::vector<std::string>& env, bool pipeOut, int stdinFd = -1)
 {
     std::vector<char*> argv;
     for (std::string& a : args)
@@ -142,6 +143,8 @@ Process spawn(std::vector<std::string> args, const std::vector<std::string>& env
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (stdinFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
     Process p;
     if (posix_spawnp(&p.pid, argv[0], &actions, nullptr, argv.data(), envArg) != 0) {
         std::perror(argv[0]);
@@ -413,20 +416,9 @@ std::string videoClip(int width, int height, int seconds)
                                   "bitrate=" + std::to_string(width >= 1920 ? 8000 : 4000), "key-int-max=50", "!",
                                   "video/x-h264,profile=high", "!", "avimux", "!", "filesink", "location=" + clip};
     int fds[2];
-    if (pipe(fds) != 0)
+    if (pipe2(fds, O_CLOEXEC) != 0)
         std::exit(1);
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        std::exit(1);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = spawn(args, {}, false, fds[0]).pid;
     close(fds[0]);
     auto put = [&](const unsigned char* data, std::size_t n) {
         while (n > 0) {

@@ -49,6 +49,19 @@ QString unreadableFile()
     return path;
 }
 
+// Opens path, which must fail; the message it failed with.
+QString failedOpen(TMediaPlayer& player, const QString& path)
+{
+    player.SetFileName(path);
+    try {
+        player.OpenMedia();
+        ADD_FAILURE() << "opened";
+    } catch (const EMCIDeviceError& e) {
+        return e.message();
+    }
+    return {};
+}
+
 struct BadFile {
     const char* name;
     std::function<QString()> path;
@@ -71,14 +84,7 @@ TEST(MediaPlayerErrors, EachKindOfBadFileHasItsOwnCodeAndGStreamersText)
     for (const BadFile& bad : cases) {
         SCOPED_TRACE(bad.name);
         TMediaPlayer player;
-        player.SetFileName(bad.path());
-        QString message;
-        try {
-            player.OpenMedia();
-            ADD_FAILURE() << "opened";
-        } catch (const EMCIDeviceError& e) {
-            message = e.message();
-        }
+        const QString message = failedOpen(player, bad.path());
         EXPECT_FALSE(player.DeviceOpen());
         EXPECT_EQ(player.DeviceID(), 0);
         if (bad.code != 0) {
@@ -117,14 +123,7 @@ TEST(MediaPlayerErrors, WhatIsNotARegularFileFailsLikeAMissingOne)
     for (const QString& path : {pipe, link, folder, QStringLiteral("/dev/zero")}) {
         SCOPED_TRACE(path.toStdString());
         TMediaPlayer player;
-        player.SetFileName(path);
-        QString message;
-        try {
-            player.OpenMedia();
-            ADD_FAILURE() << "opened";
-        } catch (const EMCIDeviceError& e) {
-            message = e.message();
-        }
+        const QString message = failedOpen(player, path);
         EXPECT_FALSE(player.DeviceOpen());
         EXPECT_EQ(player.LastError(), MediaResult::FileNotFound);
         EXPECT_EQ(message, missing.LastErrorText());
