@@ -89,7 +89,8 @@ TEST_P(PlayToTheEnd, CompletesInRealTimeAndLoopsFromTheStart)
     EXPECT_EQ(notices.values, QList<TMPNotifyValues>{nvSuccessful});
     EXPECT_EQ(player.QueryMode(), pmStopped);
     EXPECT_EQ(player.QueryPosition(), player.QueryLength());
-    EXPECT_NEAR(player.QueryLength(), 2000, 60);
+    // Two seconds of sound, and for MP3 the encoder's delay and last frames.
+    EXPECT_NEAR(player.QueryLength(), 2000, 100);
 
     player.StartPlay();
     EXPECT_EQ(player.QueryMode(), pmPlaying);
