@@ -93,7 +93,7 @@ PictureInfo gifInfo(Bytes data)
 {
     if (!looksLikeGif(data))
         fail(Failure::NotThisFormat, "Not a GIF picture");
-    return {data.u16(6), data.u16(8), (data.u8(10) & 0x80) ? (data.u8(10) & 7) + 1 : 8};
+    return {data.u16(6), data.u16(8), 8};
 }
 
 Picture decodeGif(Bytes data, const Options& options)

@@ -42,7 +42,44 @@ std::vector<Variant> variants()
     const auto bmpStream = streamEntry(rdbmpstreamdib);
     const auto jpgFile = fileEntry(rdjpgfiledib);
     const auto jpgStream = streamEntry(rdjpgstreamdib);
+    const auto pngFile = fileEntry(rdpngfiledib);
+    const auto pngStream = streamEntry(rdpngstreamdib);
+    const auto gifFile = fileEntry(rdgiffiledib);
+    const auto gifStream = streamEntry(rdgifstreamdib);
+    const auto tgaFile = fileEntry(readtgafiledib);
+    const auto tgaStream = streamEntry(readtgafilestreamdib);
+    const auto pcxFile = fileEntry(rdpcxfiledib);
+    const auto pcxStream = streamEntry(rdpcxstreamdib);
+    const FileReader tifFile = [](const char* path, IlBlock* block) {
+        return readtiffiledib(path, 0, 24, 0, nullptr, nullptr, block);
+    };
+    const StreamReader tifStream = [](const QByteArray& bytes, int maxSide, IlBlock* block) {
+        return readtiffiledibstream(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), 0, 24,
+                                    nullptr, nullptr, maxSide, block);
+    };
     return {
+        {"png", "a.png", {}, pngFile, pngStream, 24, 0},
+        {"png colour table", "PNG8:b.png", {}, pngFile, pngStream, 24, 0},
+        {"png 16 bits with alpha", "PNG64:c.png", {}, pngFile, pngStream, 24, 0},
+        {"png interlaced grey", "d.png", {"-colorspace", "Gray", "-interlace", "PNG"}, pngFile, pngStream, 24, -1},
+        {"gif", "a.gif", {}, gifFile, gifStream, 0, 0},
+        {"gif interlaced", "b.gif", {"-interlace", "GIF"}, gifFile, gifStream, 0, 0},
+        // ImageMagick writes targa rows top first while the header says
+        // bottom first; "-flip" makes its files say what they mean.
+        {"tga 24 bits", "a.tga", {"-flip", "-type", "TrueColor"}, tgaFile, tgaStream, 24, 0},
+        {"tga run-length", "b.tga", {"-flip", "-compress", "RLE"}, tgaFile, tgaStream, 24, 0},
+        {"tga 32 bits", "c.tga", {"-flip", "-alpha", "set"}, tgaFile, tgaStream, 24, 0},
+        {"tga colour map", "d.tga", {"-flip", "-type", "Palette"}, tgaFile, tgaStream, 0, 0},
+        {"tga grey", "e.tga", {"-flip", "-colorspace", "Gray"}, tgaFile, tgaStream, 8, -1},
+        {"tga top-down", "f.tga", {"-orient", "TopLeft"}, tgaFile, tgaStream, 24, 0},
+        {"pcx 24 bits", "a.pcx", {}, pcxFile, pcxStream, 24, 0},
+        {"pcx 8 bits", "b.pcx", {"-type", "Palette"}, pcxFile, pcxStream, 8, 0},
+        {"pcx black and white", "c.pcx", {"-monochrome"}, pcxFile, pcxStream, 24, -1},
+        {"tiff", "a.tif", {"-compress", "None"}, tifFile, tifStream, 24, 0},
+        {"tiff lzw", "b.tif", {"-compress", "LZW"}, tifFile, tifStream, 24, 0},
+        {"tiff deflate tiles", "c.tif", {"-compress", "Zip", "-define", "tiff:tile-geometry=16x16"}, tifFile, tifStream, 24, 0},
+        {"tiff colour table", "d.tif", {"-type", "Palette"}, tifFile, tifStream, 24, 0},
+        {"tiff fax", "e.tif", {"-monochrome", "-compress", "Group4"}, tifFile, tifStream, 24, -1},
         {"bmp 24 bits", "BMP3:a.bmp", {"-type", "TrueColor"}, bmpFile, bmpStream, 24, 0},
         {"bmp 32 bits", "BMP:b.bmp", {"-type", "TrueColorAlpha", "-define", "bmp:format=bmp4"}, bmpFile, bmpStream, 24, 0},
         {"bmp 16 bits, masks left out", "BMP3:c.bmp", {"-define", "bmp:subtype=RGB555"}, bmpFile, bmpStream, 24, 8},
@@ -150,7 +187,8 @@ TEST(ImageReaders, FileInformationAndPages)
         const char* file;
         const char* format;
         int bits;
-    } cases[] = {{"BMP3:x.bmp", "BMP", 24}, {"x.jpg", "JPEG", 24}};
+    } cases[] = {{"BMP3:x.bmp", "BMP", 24}, {"x.jpg", "JPEG", 24}, {"x.png", "PNG", 0}, {"x.gif", "GIF", 8},
+                 {"x.tif", "TIFF", 24}, {"x.tga", "TGA", 24}, {"x.pcx", "PCX", 24}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = fixtures.make(QString::fromLatin1(c.file), 30, 20).toStdString();
@@ -160,11 +198,93 @@ TEST(ImageReaders, FileInformationAndPages)
         EXPECT_STREQ(format, c.format);
         EXPECT_EQ(width, 30);
         EXPECT_EQ(height, 20);
-        EXPECT_EQ(bits, c.bits);
+        if (c.bits)  // 0: the writer picks the depth
+            EXPECT_EQ(bits, c.bits);
         int last = -5;
         EXPECT_GE(getinfo(path.c_str(), 0, &last), 0);
         EXPECT_EQ(last, 0);
     }
+}
+
+TEST(ImageReaders, EveryPageOfAThreePageTiff)
+{
+    Fixtures fixtures;
+    const QString red = fixtures.path("red.ppm"), green = fixtures.path("green.ppm"), blue = fixtures.path("blue.ppm");
+    Fixtures::convert({"-size", "5x3", "xc:red", red});
+    Fixtures::convert({"-size", "6x4", "xc:lime", green});
+    Fixtures::convert({"-size", "7x5", "xc:blue", blue});
+    const QString tiff = fixtures.path("three.tif");
+    Fixtures::convert({red, green, blue, "-compress", "LZW", tiff});
+    const std::string path = tiff.toStdString();
+    const QByteArray bytes = Fixtures::read(tiff);
+
+    int last = -1;
+    ASSERT_GE(getinfo(path.c_str(), 0, &last), 0);
+    EXPECT_EQ(last, 2);
+    const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
+        CrdeBlock fromFile, fromMemory;
+        ASSERT_GE(readtiffiledib(path.c_str(), page, 24, 0, nullptr, nullptr, fromFile.out()), 1);
+        ASSERT_GE(readtiffiledibstream(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), page,
+                                       24, nullptr, nullptr, 0, fromMemory.out()),
+                  1);
+        for (IlBlock block : {fromFile.block, fromMemory.block}) {
+            EXPECT_EQ(headerOf(block).width, 5 + page);
+            EXPECT_EQ(headerOf(block).height, 3 + page);
+            EXPECT_EQ(blockPixel(block, 1, 1), colours[page]);
+        }
+    }
+    for (int page : {3, -1, 100000}) {
+        CrdeBlock none;
+        EXPECT_LE(readtiffiledib(path.c_str(), page, 24, 0, nullptr, nullptr, none.out()), 0) << page;
+        EXPECT_EQ(none.block, nullptr);
+    }
+}
+
+TEST(ImageReaders, PhotoCdAtItsThreeBaseResolutions)
+{
+    Fixtures fixtures;
+    const QString pcd = fixtures.make(QStringLiteral("q.pcd"), 768, 512);
+    const std::string path = pcd.toStdString();
+    const QByteArray bytes = Fixtures::read(pcd);
+    const struct {
+        int mode, width, height;
+    } cases[] = {{0, 192, 128}, {1, 384, 256}, {2, 768, 512}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        CrdeBlock fromFile, fromMemory;
+        ASSERT_GE(readpcdfiledib(path.c_str(), c.mode, 24, 0, nullptr, nullptr, fromFile.out()), 1);
+        ASSERT_GE(readpcdfiledibstream(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), c.mode,
+                                       24, nullptr, nullptr, 0, fromMemory.out()),
+                  1);
+        for (IlBlock block : {fromFile.block, fromMemory.block}) {
+            ASSERT_EQ(headerOf(block).width, c.width);
+            ASSERT_EQ(headerOf(block).height, c.height);
+            // Photo YCC clips saturated colours; each quadrant stays near its own.
+            for (int qy : {c.height / 4, 3 * c.height / 4})
+                for (int qx : {c.width / 4, 3 * c.width / 4})
+                    EXPECT_TRUE(near(blockPixel(block, qx, qy), quadrantColour(qx, qy, c.width, c.height), 64))
+                        << qx << "," << qy;
+        }
+    }
+    char format[8];
+    int width = 0, height = 0, bits = 0;
+    ASSERT_GE(fileinfo(path.c_str(), format, &width, &height, &bits), 1);
+    EXPECT_STREQ(format, "PCD");
+    EXPECT_EQ(width, 768);
+    EXPECT_EQ(height, 512);
+    CrdeBlock none;
+    EXPECT_LE(readpcdfiledib(path.c_str(), 3, 24, 0, nullptr, nullptr, none.out()), 0);
+    // Cut inside the base resolution: the two smaller ones still read.
+    const QByteArray cut = bytes.left(0x30000 + 1000);
+    CrdeBlock small, base;
+    EXPECT_GE(readpcdfiledibstream(reinterpret_cast<const uint8_t*>(cut.constData()), size_t(cut.size()), 1, 24,
+                                   nullptr, nullptr, 0, small.out()),
+              1);
+    EXPECT_LE(readpcdfiledibstream(reinterpret_cast<const uint8_t*>(cut.constData()), size_t(cut.size()), 2, 24,
+                                   nullptr, nullptr, 0, base.out()),
+              0);
 }
 
 TEST(ImageReaders, EpsAndErrorTexts)
