@@ -10,7 +10,11 @@
 extern "C" {
 #endif
 
-/* Results: >= 1 success (*block set, free with crde_free_block); <= 0 failure, the value is the error code. */
+/* Results: >= 1 success (*block set, free with crde_free_block); <= 0 failure, the value is the error code.
+   A block comes at the picture's own depth, whatever bitsPerPixel and dither ask: 1, 4 or 8 bits with the
+   picture's colour table (grey JPEG and TGA: 8 bits with a grey table), otherwise 24 bits, laid over white where
+   the picture is transparent. The caller changes the depth with the depth raisers or ReduceDib.
+   The content decides the decoder: a PNG named .bmp read by rdbmpfiledib is read as the PNG it is. */
 int16_t rdbmpfiledib(const char* path, int bitsPerPixel, int dither, IlProgress progress, void* context, IlBlock* block);
 int16_t rdjpgfiledib(const char* path, int bitsPerPixel, int dither, IlProgress progress, void* context, IlBlock* block);
 int16_t rdpngfiledib(const char* path, int bitsPerPixel, int dither, IlProgress progress, void* context, IlBlock* block);

@@ -14,6 +14,7 @@ namespace {
 // An LZW code is at least 12 bits once the table is full and stands for at
 // most 4096 pixels, so a byte of data yields at most 2731 pixels.
 constexpr std::uint64_t kLzwPixelsPerByte = 2731;
+constexpr std::uint64_t kLargestEmptyScreen = 4096 * 4096;
 
 struct Source {
     Bytes data;
@@ -112,9 +113,17 @@ Picture decodeGif(Bytes data, const Options& options)
                    kLzwPixelsPerByte);
     // A frame that overhangs the logical screen widens the picture rather
     // than losing its edge, as browsers show it.
-    const std::int64_t width = std::max<std::int64_t>(gif->SWidth, std::int64_t(frame.Left) + frame.Width);
-    const std::int64_t height = std::max<std::int64_t>(gif->SHeight, std::int64_t(frame.Top) + frame.Height);
+    const std::int64_t frameRight = std::int64_t(frame.Left) + frame.Width, frameBottom = std::int64_t(frame.Top) + frame.Height;
+    std::int64_t width = std::max<std::int64_t>(gif->SWidth, frameRight);
+    std::int64_t height = std::max<std::int64_t>(gif->SHeight, frameBottom);
     checkSize(width, height, 4, options.limits);
+    // A huge empty screen around a frame its data could never fill is not
+    // worth hundreds of megabytes: the frame's own extent is shown instead.
+    const std::uint64_t screen = std::uint64_t(width) * std::uint64_t(height);
+    if (screen > kLargestEmptyScreen && screen > (data.size() - source.pos + 16) * kLzwPixelsPerByte) {
+        width = frameRight;
+        height = frameBottom;
+    }
 
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || map->ColorCount <= 0)

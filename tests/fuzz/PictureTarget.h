@@ -12,7 +12,7 @@
 
 // Bounds for fuzzing: small enough that a legal picture never looks like a leak
 // or an out-of-memory to the fuzzer, large enough for every code path.
-inline constexpr imagedecode::Limits kFuzzLimits{8192, 16 * 1024 * 1024, 64 * 1024 * 1024};
+inline constexpr imagedecode::Limits kFuzzLimits{8192, 4 * 1024 * 1024, 16 * 1024 * 1024};
 
 template <typename Decode>
 void fuzzPicture(const std::uint8_t* data, std::size_t size, Decode decode)

@@ -115,21 +115,26 @@ QByteArray emptyScanJpeg(int width, int height)
     return b;
 }
 
-// A GIF whose screen and frame declare 16384 × 8192 over a few bytes of data.
-QByteArray bombGif()
+// A GIF on a 16384 × 8192 screen whose frame is frameW × frameH, over a
+// kilobyte of data (a 2 × 2 frame gets a real one-colour picture).
+QByteArray bombGif(int frameW, int frameH)
 {
     QByteArray b("GIF89a");
     le16(b, 16384);
     le16(b, 8192);
     b += bytes({0x80, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF});  // two-colour table
     b += bytes({0x2C, 0, 0, 0, 0});
-    le16(b, 16384);
-    le16(b, 8192);
+    le16(b, frameW);
+    le16(b, frameH);
     b += bytes({0x00, 0x02});  // no local table; LZW code size 2
-    for (int i = 0; i < 4; ++i)
-        b += bytes({0xFF}) + QByteArray(255, char(0xAA));
-    b += bytes({0x00, 0x3B});
-    return b;
+    if (frameW * frameH == 4) {
+        b += bytes({0x02, 0x8C, 0x53, 0x00});  // clear, four pixels of colour 1, end
+    } else {
+        for (int i = 0; i < 4; ++i)
+            b += bytes({0xFF}) + QByteArray(255, char(0xAA));
+        b += bytes({0x00});
+    }
+    return b + bytes({0x3B});
 }
 
 // A run-length bitmap declaring 16384 × 8192 in about a kilobyte.
@@ -265,11 +270,20 @@ TEST_F(HostilePictures, JpegWhoseDataEndsBeforeItsFirstScanIsComplete)
 
 TEST_F(HostilePictures, DecompressionBombsAreRefusedBeforeAllocating)
 {
-    const QByteArray gif = bombGif(), bitmap = bombRleBitmap();
+    const QByteArray gif = bombGif(16384, 8192), bitmap = bombRleBitmap();
     EXPECT_LT(gif.size(), 2000);
     EXPECT_LT(bitmap.size(), 1200);
     expectRefused(QStringLiteral("bomb.gif"), gif, rdgifstreamdib);
     expectRefused(QStringLiteral("bomb.bmp"), bitmap, rdbmpstreamdib);
+    // A small frame on a huge empty screen: only the frame is shown.
+    const QByteArray screen = bombGif(2, 2);
+    EXPECT_EQ(PictureFile::load(fixtures_.write(QStringLiteral("screen.gif"), screen)).size(), QSize(2, 2));
+    CrdeBlock block;
+    ASSERT_GE(rdgifstreamdib(reinterpret_cast<const uint8_t*>(screen.constData()), size_t(screen.size()), 24, nullptr,
+                             nullptr, 0, block.out()),
+              1);
+    EXPECT_EQ(headerOf(block.block).width, 2);
+    EXPECT_EQ(blockPixel(block.block, 1, 1), (Rgb{255, 255, 255}));
 }
 
 TEST_F(HostilePictures, IconDecodesOnlyTheEntryItPicks)
