@@ -14,6 +14,9 @@
 // or an out-of-memory to the fuzzer, large enough for every code path.
 inline constexpr imagedecode::Limits kFuzzLimits{8192, 4 * 1024 * 1024, 16 * 1024 * 1024};
 
+// Keeps the reads of every decoded byte from being optimised away.
+inline volatile unsigned fuzzSink;
+
 template <typename Decode>
 void fuzzPicture(const std::uint8_t* data, std::size_t size, Decode decode)
 {
@@ -27,8 +30,7 @@ void fuzzPicture(const std::uint8_t* data, std::size_t size, Decode decode)
                 for (std::size_t x = 0; x < picture.stride(); ++x)
                     sum += picture.row(y)[x];
             ilblock::freeBlock(ilblock::blockFromPicture(picture));
-            static volatile unsigned sink;
-            sink = sum;
+            fuzzSink = sum;
         } catch (const imagedecode::DecodeError&) {
         }
     }

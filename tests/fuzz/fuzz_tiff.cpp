@@ -6,8 +6,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     try {
-        static volatile int pages;
-        pages = imagedecode::tiffPageCount(imagedecode::Bytes(data, size));
+        fuzzSink = unsigned(imagedecode::tiffPageCount(imagedecode::Bytes(data, size)));
     } catch (const imagedecode::DecodeError&) {
     }
     for (const int page : {0, 1})
