@@ -62,7 +62,7 @@ void TImageLibThumbnails::setShowImageName(bool on)
 
 ThumbnailRecipe TImageLibThumbnails::recipe() const
 {
-    return {thumbWidth_, thumbHeight_, AntiAliasedColorThumbNail, displayColorClass()};
+    return {thumbWidth_, thumbHeight_, AntiAliasedColorThumbNail, displayColorClass(), cache_};
 }
 
 bool TImageLibThumbnails::isScanning() const { return scan_ && !scan_->isFinished(); }

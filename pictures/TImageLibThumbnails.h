@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class ThumbnailCache;
 class ThumbnailScan;
 
 class TImageLibThumbnails : public QAbstractScrollArea {
@@ -38,6 +39,8 @@ public:
     bool showImageName() const { return showImageName_; }
     TColor ColorSelected = 255, ColorUnSelected = 12632256, ColorChecked = 8421376, ColorUnChecked = 12632256;
     bool AntiAliasedColorThumbNail = false;
+    // The desktop's shared thumbnail cache the grid reads and fills; none by default.
+    void setThumbnailCache(std::shared_ptr<const ThumbnailCache> cache) { cache_ = std::move(cache); }
     int currentSelected() const { return currentSelected_; }
     int count() const { return count_; }
     QString filename() const { return filename_; }
@@ -121,6 +124,7 @@ private:
     void select(int col, int row, int index);
 
     std::shared_ptr<ImageLibrary> library_;
+    std::shared_ptr<const ThumbnailCache> cache_;
     std::vector<Item> items_;
     unsigned filter_ = 0x3FF;
     int thumbWidth_ = 100, thumbHeight_ = 68;

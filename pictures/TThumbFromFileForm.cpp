@@ -2,6 +2,7 @@
 
 #include "pictures/ImageLibBinding.h"
 #include "pictures/TImageLibThumbnails.h"
+#include "pictures/ThumbnailCache.h"
 #include "pictures/TPMultiImage.h"
 #include "windowing/Fonts.h"
 #include "windowing/SafeCall.h"
@@ -92,6 +93,7 @@ TThumbFromFileForm::TThumbFromFileForm(std::shared_ptr<ImageLibrary> library, QW
         button(Panel2, "BrowseDirectoryBtn", "open", QStringLiteral("Выберете папку с картинками"), {104, 432, 217, 25});
 
     ImageLibThumbnails1 = new TImageLibThumbnails(library_, Panel1);
+    ImageLibThumbnails1->setThumbnailCache(std::make_shared<ThumbnailCache>());
     ImageLibThumbnails1->setObjectName(QStringLiteral("ImageLibThumbnails1"));
     ImageLibThumbnails1->setGeometry(337, 1, 458, 462);
     ImageLibThumbnails1->setThumbnailHeight(100);

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kNormalSide = 128;
-constexpr int kLargeSide = 256;
+constexpr int kNormalSide = ThumbnailCache::kNormalSide;
+constexpr int kLargeSide = 2 * kNormalSide;
 // Thumbnails of a failed read are kept per program and version.
 const QString kFailFolder = QStringLiteral("fail/kaleidor-1.0");
 

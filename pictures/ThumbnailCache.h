@@ -8,6 +8,9 @@
 
 class ThumbnailCache {
 public:
+    // The larger side of a "normal" thumbnail; "large" ones are twice that.
+    static constexpr int kNormalSide = 128;
+
     // root: the cache folder ($XDG_CACHE_HOME/thumbnails by default).
     explicit ThumbnailCache(QString root = defaultRoot());
 

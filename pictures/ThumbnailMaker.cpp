@@ -1,6 +1,7 @@
 #include "ThumbnailMaker.h"
 
 #include "pictures/DibBitmap.h"
+#include "pictures/ThumbnailCache.h"
 #include "platform/Errors.h"
 #include "windowing/Rounding.h"
 
@@ -109,6 +110,24 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
     }
     if (lastPage < 0 || !reader || file.size() > kLargestFile)
         return result;
+    const int side = std::max(recipe.width, recipe.height);
+    // The shared cache holds one thumbnail per file: pages of a multi-page
+    // file are always read.
+    // Monochrome pictures are scaled to grey, which other programs' thumbnails are not.
+    const bool cached = recipe.cache && lastPage == 0 && info.bitsPerPixel != 1;
+    if (cached) {
+        const QImage found = recipe.cache->find(path, side);
+        if (!found.isNull()) {
+            DibBitmap bitmap{found.convertToFormat(QImage::Format_RGB32), 24};
+            QImage thumbnail = makeThumbnail(library, bitmap, recipe, result);
+            if (!thumbnail.isNull()) {
+                result.pages.push_back({std::move(thumbnail), 0, 0, info.format});
+                return result;
+            }
+        }
+        if (recipe.cache->hasFailed(path))
+            return result;
+    }
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return result;
@@ -123,7 +142,9 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
             ReadRequest request;
             request.bitsPerPixel = recipe.depth;
             request.pageOrMode = page;
-            request.maxSide = std::max(recipe.width, recipe.height);
+            // A thumbnail kept for other programs is 128 pixels: read at
+            // least that large when it will be kept.
+            request.maxSide = cached ? std::max(side, ThumbnailCache::kNormalSide) : side;
             const ReadResult read = library.readMemory(*reader, bytes, request);
             if (!read.succeeded() || !read.block)
                 continue;
@@ -131,6 +152,10 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
             if (bitmap.isNull())
                 continue;
             QImage thumbnail = makeThumbnail(library, bitmap, recipe, result);
+            if (cached && !bitmap.monochrome()
+                && (std::max(bitmap.image.width(), bitmap.image.height()) >= ThumbnailCache::kNormalSide
+                    || bitmap.image.size() == QSize(info.width, info.height)))
+                recipe.cache->store(path, bitmap.image);
             if (!thumbnail.isNull())
                 result.pages.push_back({std::move(thumbnail), page, lastPage, info.format});
         } catch (const Exception&) {
@@ -138,6 +163,8 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
         } catch (const std::bad_alloc&) {
         }
     }
+    if (cached && result.pages.empty() && !(cancelled && cancelled->load(std::memory_order_relaxed)))
+        recipe.cache->storeFailure(path);
     return result;
 }
 

@@ -8,16 +8,21 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct DibBitmap;
+class ThumbnailCache;
 
 struct ThumbnailRecipe {
     int width = 100;   // every thumbnail bitmap is width x height
     int height = 68;
     bool antiAliased = false;
     int depth = 24;    // depth asked of the reader
+    // The desktop's shared thumbnail cache, read before a file is decoded and
+    // written after; none when null.
+    std::shared_ptr<const ThumbnailCache> cache;
 };
 
 // The picture's size inside its thumbnail: the longer side fills the

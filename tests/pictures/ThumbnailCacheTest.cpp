@@ -109,3 +109,46 @@ TEST_F(CacheFixture, RemembersFilesThatCouldNotBeRead)
     EXPECT_FALSE(cache.hasFailed(picture));
     EXPECT_FALSE(cache.store(dir.filePath("missing.jpg"), photo(10, 10)));
 }
+
+// The thumbnail grid's reading goes through the cache: a warm cache spares
+// the decode, a cold one is filled, an unreadable file is not tried again.
+#include "FakeImageLibrary.h"
+#include "pictures/ThumbnailMaker.h"
+
+TEST(ThumbnailCacheUse, GridReadingFillsAndThenUsesTheCache)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    FakeImageLibrary library;
+    const QString photo = dir.filePath(QStringLiteral("p.jpg"));
+    library.addFile(photo, FakeImageLibrary::colour(800, 600, Qt::blue));
+    const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
+    library.addFile(broken, {QStringLiteral("JPEG"), 24, {}});
+    ThumbnailRecipe recipe;
+    recipe.cache = std::make_shared<ThumbnailCache>(dir.filePath(QStringLiteral("thumbnails")));
+
+    const ThumbFile cold = readThumbnails(library, photo, recipe);
+    ASSERT_EQ(cold.pages.size(), 1u);
+    EXPECT_EQ(library.reads, 1);
+    EXPECT_GE(library.lastMaxSide, ThumbnailCache::kNormalSide);  // read large enough to be kept
+    EXPECT_EQ(recipe.cache->find(photo, 100).size(), QSize(128, 96));
+
+    const ThumbFile warm = readThumbnails(library, photo, recipe);
+    EXPECT_EQ(library.reads, 1);  // no second decode
+    ASSERT_EQ(warm.pages.size(), 1u);
+    EXPECT_EQ(warm.pages[0].thumbnail.size(), cold.pages[0].thumbnail.size());
+    EXPECT_EQ(warm.pages[0].thumbnail.pixel(50, 34), cold.pages[0].thumbnail.pixel(50, 34));
+
+    EXPECT_TRUE(readThumbnails(library, broken, recipe).pages.empty());
+    const int readsAfterFailure = library.reads;
+    EXPECT_TRUE(recipe.cache->hasFailed(broken));
+    EXPECT_TRUE(readThumbnails(library, broken, recipe).pages.empty());
+    EXPECT_EQ(library.reads, readsAfterFailure);
+
+    // Without a cache nothing is kept.
+    ThumbnailRecipe plain;
+    const QString other = dir.filePath(QStringLiteral("q.jpg"));
+    library.addFile(other, FakeImageLibrary::colour(800, 600));
+    ASSERT_EQ(readThumbnails(library, other, plain).pages.size(), 1u);
+    EXPECT_TRUE(recipe.cache->find(other, 100).isNull());
+}
