@@ -72,7 +72,8 @@ QPixmap loadGlyph(const QString& path)
 
 }  // namespace
 
-TMediaPlayer::TMediaPlayer(QWidget* parent) : QWidget(parent), backend_(new MediaBackend(this))
+TMediaPlayer::TMediaPlayer(QWidget* parent, const MediaEngineFactory& engines)
+    : QWidget(parent), backend_(engines())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
-class MediaBackend;
-enum class MediaCompletion;
+#include "platform/MediaEngine.h"
 
 enum TMPBtnType { btPlay, btPause, btStop, btNext, btPrev, btStep, btBack, btRecord, btEject };
 constexpr int kMPButtonCount = 9;
@@ -66,7 +66,9 @@ using EMPPostNotify = std::function<void(TMediaPlayer* sender, TMPBtnType button
 class TMediaPlayer : public QWidget {
     Q_OBJECT
 public:
-    explicit TMediaPlayer(QWidget* parent = nullptr);
+    // engines builds the player's media engine; the real one unless a test
+    // hands in a fake.
+    explicit TMediaPlayer(QWidget* parent = nullptr, const MediaEngineFactory& engines = makeMediaBackend);
     ~TMediaPlayer() override;
 
     // Published properties.
@@ -176,7 +178,7 @@ private:
     void placeSurface();
     void dropSurface();
 
-    MediaBackend* backend_;
+    std::unique_ptr<MediaEngine> backend_;
     QString fileName_;
     TMPDeviceTypes deviceType_ = dtAutoSelect;
     bool shareable_ = false;

@@ -620,3 +620,5 @@ QString MediaBackend::errorText(std::uint32_t code)
     gst_init(nullptr, nullptr);
     return textFor(code);
 }
+
+std::unique_ptr<MediaEngine> makeMediaBackend() { return std::make_unique<MediaBackend>(); }

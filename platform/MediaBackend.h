@@ -3,10 +3,9 @@
 // on the user-interface thread; completion notices and video frames arrive
 // there too, through the Qt event loop. Failures are result codes (0 = done),
 // stable numbers of our own that errorText() turns into GStreamer's message.
-#include <QImage>
+#include "platform/MediaEngine.h"
+
 #include <QObject>
-#include <QSize>
-#include <QString>
 
 #include <atomic>
 #include <condition_variable>
@@ -18,10 +17,6 @@
 #include <gst/video/video.h>
 
 #include "platform/GstHandles.h"
-
-enum class MediaMode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
-
-enum class MediaCompletion { Successful, Superseded, Aborted, Failure };
 
 namespace MediaResult {
 constexpr std::uint32_t Ok = 0;
@@ -45,45 +40,33 @@ constexpr std::uint32_t NotReadyInTime = 331;   // the file did not become ready
 constexpr std::uint32_t Unsupported = 332;      // the command does not apply to this file
 }  // namespace MediaResult
 
-class MediaBackend : public QObject {
+class MediaBackend : public QObject, public MediaEngine {
     Q_OBJECT
 public:
     explicit MediaBackend(QObject* parent = nullptr);
     ~MediaBackend() override;
 
-    // Opens the file and waits (at most timeoutMs) until its first frame is
-    // ready; on failure nothing stays open.
-    std::uint32_t open(const QString& fileName, int timeoutMs = 10000);
-    std::uint32_t close();
-    bool isOpen() const { return open_; }
+    std::uint32_t open(const QString& fileName, int timeoutMs = 10000) override;
+    std::uint32_t close() override;
+    bool isOpen() const override { return open_; }
 
-    // Plays from the current position; completion is reported later.
-    std::uint32_t play();
-    std::uint32_t pause();
-    // Continues a paused playback; completion is reported later.
-    std::uint32_t resume();
-    std::uint32_t stop();
-    // Moves to ms (clamped to the length) and stays stopped there.
-    std::uint32_t seek(std::int64_t ms);
-    // Moves by ms forward or backward and stays paused there.
-    std::uint32_t step(std::int64_t ms, bool backward);
+    std::uint32_t play() override;
+    std::uint32_t pause() override;
+    std::uint32_t resume() override;
+    std::uint32_t stop() override;
+    std::uint32_t seek(std::int64_t ms) override;
+    std::uint32_t step(std::int64_t ms, bool backward) override;
 
-    std::uint32_t position(std::int64_t& ms) const;
-    std::uint32_t length(std::int64_t& ms) const;
-    std::uint32_t mode(MediaMode& mode) const;
+    std::uint32_t position(std::int64_t& ms) const override;
+    std::uint32_t length(std::int64_t& ms) const override;
+    std::uint32_t mode(MediaMode& mode) const override;
 
-    bool hasVideo() const { return hasVideo_; }
-    QSize naturalSize() const { return natural_; }
-    // The size frames are scaled to before they are delivered; an empty size
-    // delivers the natural size.
-    void setVideoOutputSize(QSize size);
+    bool hasVideo() const override { return hasVideo_; }
+    QSize naturalSize() const override { return natural_; }
+    void setVideoOutputSize(QSize size) override;
 
     // GStreamer's message for a result code; empty when the code has none.
     static QString errorText(std::uint32_t code);
-
-    std::function<void(MediaCompletion)> onCompletion;
-    // Frames are BGRx (QImage::Format_RGB32).
-    std::function<void(const QImage&)> onFrame;
 
 private:
     struct Queued {

@@ -1,0 +1,57 @@
+#pragma once
+// The media engine the player control drives: one open file at a time.
+// Failures are result codes (0 = done, see MediaResult); completion notices
+// and video frames arrive on the user-interface thread. The real engine is
+// MediaBackend; tests hand the player a fake through the factory.
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+enum class MediaMode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
+
+enum class MediaCompletion { Successful, Superseded, Aborted, Failure };
+
+class MediaEngine {
+public:
+    virtual ~MediaEngine() = default;
+
+    // Opens the file and waits (at most timeoutMs) until its first frame is
+    // ready; on failure nothing stays open.
+    virtual std::uint32_t open(const QString& fileName, int timeoutMs = 10000) = 0;
+    virtual std::uint32_t close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Plays from the current position; completion is reported later.
+    virtual std::uint32_t play() = 0;
+    virtual std::uint32_t pause() = 0;
+    // Continues a paused playback; completion is reported later.
+    virtual std::uint32_t resume() = 0;
+    virtual std::uint32_t stop() = 0;
+    // Moves to ms (clamped to the length) and stays stopped there.
+    virtual std::uint32_t seek(std::int64_t ms) = 0;
+    // Moves by ms forward or backward and stays paused there.
+    virtual std::uint32_t step(std::int64_t ms, bool backward) = 0;
+
+    virtual std::uint32_t position(std::int64_t& ms) const = 0;
+    virtual std::uint32_t length(std::int64_t& ms) const = 0;
+    virtual std::uint32_t mode(MediaMode& mode) const = 0;
+
+    virtual bool hasVideo() const = 0;
+    virtual QSize naturalSize() const = 0;
+    // The size frames are scaled to before they are delivered; an empty size
+    // delivers the natural size.
+    virtual void setVideoOutputSize(QSize size) = 0;
+
+    std::function<void(MediaCompletion)> onCompletion;
+    // Frames are BGRx (QImage::Format_RGB32).
+    std::function<void(const QImage&)> onFrame;
+};
+
+using MediaEngineFactory = std::function<std::unique_ptr<MediaEngine>()>;
+
+// Builds the real engine.
+std::unique_ptr<MediaEngine> makeMediaBackend();
