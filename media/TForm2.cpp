@@ -6,17 +6,15 @@ namespace {
 constexpr TColor clMenuBar = systemColor(30);
 }
 
-TForm2::TForm2(QWidget* parent)
-    : TPlayerForm(QStringLiteral("Form2"), QStringLiteral("Музыка"), clHotLight, clMenuBar, parent)
+TForm2::TForm2(const MediaEngineFactory& engines, QWidget* parent)
+    : TPlayerForm(QStringLiteral("Form2"), QStringLiteral("Музыка"), clHotLight, clMenuBar, engines, parent)
 {
     move(160, 549);
 }
 
 void TForm2::FormClose(CloseAction&)
 {
-    Timer1->setEnabled(false);
-    // A window whose file failed to open has nothing to stop, and must still close.
-    if (MediaPlayer1->DeviceOpen())
-        MediaPlayer1->StopPlay();
+    stopProgress();
+    stopPlayback();
     hide();
 }

@@ -5,7 +5,7 @@
 class TForm2 : public TPlayerForm {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit TForm2(const MediaEngineFactory& engines, QWidget* parent = nullptr);
 
 protected:
     void FormClose(CloseAction& action) override;

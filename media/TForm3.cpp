@@ -13,7 +13,6 @@
 #include <QWheelEvent>
 
 TForm3* Form3 = nullptr;
-MediaState Media;
 
 namespace {
 
@@ -56,12 +55,13 @@ QIcon zoomIcon(const QString& sign)
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent)
+TForm3::TForm3(const MediaState& media, QWidget* parent)
     : FramedWindow(parent),
       Image1(new TImage(client())),
       Panel1(new VideoPanel(client())),
       PopupMenu1(new QMenu(this)),
-      acFormMagnet1(new TacFormMagnet(this))
+      acFormMagnet1(new TacFormMagnet(this)),
+      media_(media)
 {
     setObjectName(QStringLiteral("Form3"));
     setCaption(QStringLiteral("Экран"));
@@ -96,6 +96,43 @@ TForm3::TForm3(QWidget* parent)
         items[i]->setObjectName(QLatin1String(names[i]));
 }
 
+void TForm3::showPicture(PictureFile picture, bool halve)
+{
+    const QSize size = picture.size();
+    Image1->setPicture(std::move(picture));
+    setCaption(QStringLiteral("Изображение"));
+    Panel1->hide();
+    Image1->show();
+    setOuterSize(size.width(), size.height());
+    if (halve) {
+        // Halved from the size the window really took, which the window system may have bounded.
+        setOuterSize(roundInt(outerWidth() / 2.0), roundInt(outerHeight() / 2.0));
+        setCaption(QStringLiteral("Изображение (50% от истинных размеров)"));
+    }
+    show();
+}
+
+void TForm3::clearPicture() { Image1->clear(); }
+
+bool TForm3::showsVideo() const { return !Panel1->isHidden(); }
+
+QWidget* TForm3::showVideoSurface()
+{
+    Panel1->show();
+    Image1->hide();
+    setCaption(QStringLiteral("Экран"));
+    return Panel1;
+}
+
+QSize TForm3::fitVideo(QSize size)
+{
+    setClientSize(size.width(), clientHeight());
+    setClientSize(clientWidth(), size.height());
+    return {clientWidth(), clientHeight()};
+}
+
+void TForm3::leaveVideo() { Panel1->hide(); }
+
 int TForm3::zoomed(int size, double factor, bool enlarge)
 {
     return roundInt(enlarge ? size * factor : size / factor);
@@ -116,8 +153,8 @@ void TForm3::N41Click() { zoom(1.5, true); }
 void TForm3::N2Click()
 {
     if (Form8 && Form8->isVisible()) {
-        setClientSize(Media.VideoNaturalWidth, clientHeight());
-        setClientSize(clientWidth(), Media.VideoNaturalHeight);
+        setClientSize(media_.VideoNaturalWidth, clientHeight());
+        setClientSize(clientWidth(), media_.VideoNaturalHeight);
         return;
     }
     if (const PictureFile* picture = Image1->picture()) {
@@ -182,15 +219,11 @@ void TForm3::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(even
 
 void TForm3::FormClose(CloseAction&)
 {
+    // The video window exists once start-up is over; a screen window alone has none.
     if (Form8) {
-        if (Form8->Timer1->enabled())
-            Form8->Timer1->setEnabled(false);
-        if (Form8->isVisible()) {
-            Form8->Timer1->setEnabled(false);
-            // A video that failed to open left nothing to stop.
-            if (Form8->MediaPlayer1->DeviceOpen())
-                Form8->MediaPlayer1->StopPlay();
-        }
+        Form8->stopProgress();
+        if (Form8->isVisible())
+            Form8->stopPlayback();
         Form8->hide();
     }
     if (onClosed)

@@ -7,11 +7,25 @@
 #include <functional>
 
 class QMenu;
+struct MediaState;
 
 class TForm3 : public FramedWindow {
     Q_OBJECT
 public:
-    explicit TForm3(QWidget* parent = nullptr);
+    // media is the shell's record of the current video's natural size.
+    explicit TForm3(const MediaState& media, QWidget* parent = nullptr);
+
+    // What the launcher drives.
+    // Shows a picture at its own size, or at half of the size the window took.
+    void showPicture(PictureFile picture, bool halve);
+    void clearPicture();
+    bool showsVideo() const;
+    // Turns to the video surface and hands it out as the player's display.
+    QWidget* showVideoSurface();
+    // Fits the client area to a video picture of that size, width first;
+    // returns the client size the window took.
+    QSize fitVideo(QSize size);
+    void leaveVideo();
 
     TImage* Image1;
     QWidget* Panel1;  // the video surface
@@ -48,6 +62,7 @@ private:
     void zoom(double factor, bool enlarge);
     void addToOuterSize(int delta);
 
+    const MediaState& media_;
     bool showVideoWindow_ = true;
     int wheelRest_ = 0;
 };

@@ -4,8 +4,8 @@
 
 TForm8* Form8 = nullptr;
 
-TForm8::TForm8(QWidget* parent)
-    : TPlayerForm(QStringLiteral("Form8"), QStringLiteral("Видео"), clOliveGreen, clSilver, parent),
+TForm8::TForm8(const MediaEngineFactory& engines, QWidget* parent)
+    : TPlayerForm(QStringLiteral("Form8"), QStringLiteral("Видео"), clOliveGreen, clSilver, engines, parent),
       acFormMagnet1(new TacFormMagnet(this))
 {
     move(160, 555);
@@ -13,10 +13,8 @@ TForm8::TForm8(QWidget* parent)
 
 void TForm8::FormClose(CloseAction&)
 {
-    Timer1->setEnabled(false);
-    // A window whose file failed to open has nothing to stop, and must still close.
-    if (MediaPlayer1->DeviceOpen())
-        MediaPlayer1->StopPlay();
+    stopProgress();
+    stopPlayback();
     if (Form3)
         Form3->hide();
 }

@@ -6,7 +6,7 @@
 class TForm8 : public TPlayerForm {
     Q_OBJECT
 public:
-    explicit TForm8(QWidget* parent = nullptr);
+    explicit TForm8(const MediaEngineFactory& engines, QWidget* parent = nullptr);
 
     TacFormMagnet* acFormMagnet1;
 

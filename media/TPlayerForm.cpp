@@ -6,9 +6,9 @@
 #include <limits>
 
 TPlayerForm::TPlayerForm(const QString& name, const QString& caption, TColor barColor, TColor barBack,
-                         QWidget* parent)
+                         const MediaEngineFactory& engines, QWidget* parent)
     : FramedWindow(parent),
-      MediaPlayer1(new TMediaPlayer(client())),
+      MediaPlayer1(new TMediaPlayer(client(), engines)),
       P1(new TabfProgressBar(client())),
       Lp(new TacHeader(client())),
       Timer1(new Timer(this, 1000, false))
@@ -40,6 +40,21 @@ TPlayerForm::TPlayerForm(const QString& name, const QString& caption, TColor bar
     Lp->setGradient(clPurple, clTan);
 
     Timer1->onTimer = [this] { Timer1Timer(); };
+}
+
+void TPlayerForm::startProgress(int lengthMs)
+{
+    Timer1->setEnabled(true);
+    P1->setPosition(0);
+    P1->setMax(lengthMs);
+}
+
+void TPlayerForm::stopProgress() { Timer1->setEnabled(false); }
+
+void TPlayerForm::stopPlayback()
+{
+    if (MediaPlayer1->DeviceOpen())
+        MediaPlayer1->StopPlay();
 }
 
 QString TPlayerForm::readOut(int positionMs, int lengthMs)

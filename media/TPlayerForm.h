@@ -13,7 +13,16 @@ public:
     // Pixel columns of the seek bar after the first; maps the last one to the maximum.
     static constexpr int kSeekColumns = 192;
 
-    TPlayerForm(const QString& name, const QString& caption, TColor barColor, TColor barBack, QWidget* parent);
+    TPlayerForm(const QString& name, const QString& caption, TColor barColor, TColor barBack,
+                const MediaEngineFactory& engines, QWidget* parent);
+
+    // What the launcher drives: the player, the progress of a file of a
+    // length, and stopping what plays.
+    TMediaPlayer& player() { return *MediaPlayer1; }
+    void startProgress(int lengthMs);
+    void stopProgress();
+    // A file that failed to open left nothing to stop.
+    void stopPlayback();
 
     TMediaPlayer* MediaPlayer1;
     TabfProgressBar* P1;

@@ -2,15 +2,8 @@
 // the seek bar's range, the screen window fitted to the video, and what a
 // file that cannot be opened leaves behind.
 #include "MediaFixtures.h"
+#include "MediaWindowSet.h"
 #include "TestSupport.h"
-#include "app/Application.h"
-#include "app/MediaLauncher.h"
-#include "app/ShellState.h"
-#include "app/TForm1.h"
-#include "media/MediaShared.h"
-#include "media/TForm2.h"
-#include "media/TForm3.h"
-#include "media/TForm8.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,25 +16,12 @@
 namespace {
 
 struct Launching : ::testing::Test {
-    TempConfigHome home;
     QTemporaryDir dir;
     std::optional<ModalWatcher> watching{std::in_place};
-    int baseline = 0;
+    MediaWindowSet windows;
 
-    void SetUp() override
-    {
-        Shell = ShellState();
-        Application::createWindows();
-        waitFor([this] { return !watching->seen().isEmpty(); }, 300);
-        baseline = int(watching->seen().size());
-    }
-    void TearDown() override
-    {
-        Application::destroyWindows();
-        Shell = ShellState();
-    }
-    MediaLauncher* launcher() const { return Form1->launcher(); }
-    QList<SeenBox> boxes() const { return watching->seen().mid(baseline); }
+    MediaLauncher* launcher() const { return windows.launcher.get(); }
+    QList<SeenBox> boxes() const { return watching->seen(); }
     QString need(Fixture kind)
     {
         const QString path = fixture(kind);
@@ -98,7 +78,7 @@ TEST_F(Launching, VideoPlaysIntoTheScreenWindowAtItsNaturalSize)
     EXPECT_TRUE(Form8->Timer1->enabled());
     EXPECT_EQ(Form8->P1->max(), player->QueryLength());
     EXPECT_EQ(QSize(Form3->clientWidth(), Form3->clientHeight()), player->NaturalSize());
-    EXPECT_EQ(QSize(Media.VideoNaturalWidth, Media.VideoNaturalHeight), player->NaturalSize());
+    EXPECT_EQ(QSize(windows.state.VideoNaturalWidth, windows.state.VideoNaturalHeight), player->NaturalSize());
     EXPECT_EQ(player->QueryMode(), pmPlaying);
 
     // Zooming rescales the video to the new client area; real size goes back.
@@ -152,7 +132,7 @@ TEST_F(Launching, VideoWithoutAPictureStreamKeepsTheClientSize)
     if (!Form8->MediaPlayer1->DeviceOpen())
         GTEST_SKIP() << "the back end refuses sound-only files under a video name";
     EXPECT_EQ(QSize(Form3->clientWidth(), Form3->clientHeight()), QSize(333, 222));
-    EXPECT_EQ(QSize(Media.VideoNaturalWidth, Media.VideoNaturalHeight), QSize(333, 222));
+    EXPECT_EQ(QSize(windows.state.VideoNaturalWidth, windows.state.VideoNaturalHeight), QSize(333, 222));
 }
 
 TEST_F(Launching, BadMusicAndVideoFilesGiveAnErrorAndLeaveNothingRunning)

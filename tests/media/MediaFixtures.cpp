@@ -16,8 +16,10 @@ QTemporaryDir& folder()
 }
 
 const char* const kAudio = "audiotestsrc num-buffers=100 samplesperbuffer=882 ! audio/x-raw,rate=44100,channels=2";
-// The default pattern: colour bars, so a picture can be recognised by its colours.
-const char* const kVideo = "videotestsrc num-buffers=50 ! video/x-raw,width=320,height=240,framerate=25/1";
+// The default pattern: colour bars, so a picture can be recognised by its
+// colours; they move sideways, so every frame differs from the one before.
+const char* const kVideo =
+    "videotestsrc num-buffers=50 horizontal-speed=4 ! video/x-raw,width=320,height=240,framerate=25/1";
 
 bool runPipeline(const QString& description)
 {

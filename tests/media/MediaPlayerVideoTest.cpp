@@ -66,13 +66,24 @@ TEST_F(MediaPlayerVideo, FramesReachTheDisplayAtTheNaturalSize)
     TRect rect;
     player.GetVideoRect(rect);
     EXPECT_EQ(rect, (TRect{0, 0, 320, 240}));
-    ASSERT_TRUE(waitFor([&] { return showsBars(grab(), QRect(0, 0, 320, 240)); }, 3000))
+    ASSERT_TRUE(waitFor([&] { return showsBars(grab(), QRect(0, 0, 320, 240)); }, 30000))
         << "the first frame never arrived";
     player.StartPlay();
-    waitFor([] { return false; }, 300);
-    const QImage shown = grab();
-    EXPECT_TRUE(showsBars(shown, QRect(0, 0, 320, 240)));
-    EXPECT_TRUE(plain(shown, QRect(330, 0, 70, 300), Qt::darkGreen));
+    // During playback the picture keeps changing: the bars move on frame after frame.
+    QImage shown = grab();
+    for (int change = 0; change < 2; ++change) {
+        const QImage before = shown;
+        ASSERT_TRUE(waitFor(
+            [&] {
+                shown = grab();
+                return shown.copy(0, 0, 320, 240) != before.copy(0, 0, 320, 240);
+            },
+            30000))
+            << "the picture stood still after " << change << " changes";
+        EXPECT_TRUE(showsBars(shown, QRect(0, 0, 320, 240)));
+        EXPECT_TRUE(plain(shown, QRect(330, 0, 70, 300), Qt::darkGreen));
+    }
+    player.StopPlay();
 }
 
 TEST_F(MediaPlayerVideo, TheDestinationRectangleIsObeyed)
@@ -85,7 +96,7 @@ TEST_F(MediaPlayerVideo, TheDestinationRectangleIsObeyed)
     EXPECT_EQ(rect, (TRect{100, 50, 260, 170}));
     player.StartPlay();
     // Frames scaled to 160 × 120 arrive once the pipeline has switched size.
-    ASSERT_TRUE(waitFor([&] { return showsBars(grab(), QRect(100, 50, 160, 120)); }, 3000));
+    ASSERT_TRUE(waitFor([&] { return showsBars(grab(), QRect(100, 50, 160, 120)); }, 30000));
     const QImage shown = grab();
     EXPECT_TRUE(plain(shown, QRect(0, 0, 400, 49), Qt::darkGreen));
     EXPECT_TRUE(plain(shown, QRect(0, 0, 99, 300), Qt::darkGreen));
@@ -103,10 +114,12 @@ TEST_F(MediaPlayerVideo, DestroyingTheDisplayDetachesTheVideo)
     player.OpenMedia();
     player.SetDisplay(display.get());
     player.StartPlay();
-    waitFor([] { return false; }, 200);
+    ASSERT_TRUE(waitFor([&] { return showsBars(grab(), QRect(0, 0, 320, 240)); }, 30000));
     display.reset();
     EXPECT_EQ(player.Display(), nullptr);
-    waitFor([] { return false; }, 300);
+    // Playback goes on without a display.
+    const int at = player.QueryPosition();
+    EXPECT_TRUE(waitFor([&] { return player.QueryPosition() > at || player.QueryMode() != pmPlaying; }, 30000));
     EXPECT_EQ(player.QueryMode(), pmPlaying);
     player.StopPlay();
 }

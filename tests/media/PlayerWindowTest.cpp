@@ -1,7 +1,9 @@
 // The music and video windows: read-out, seek arithmetic, the tick, looping
 // at the end, rewinding after Stop and the close handlers.
+#include "FakeMediaEngine.h"
 #include "MediaFixtures.h"
 #include "TestSupport.h"
+#include "media/MediaShared.h"
 #include "media/TForm2.h"
 #include "media/TForm3.h"
 #include "media/TForm8.h"
@@ -33,8 +35,8 @@ TEST(PlayerWindow, SeekPositionScalesTheStoredPointerX)
 
 TEST(PlayerWindow, BothWindowsHaveTheirControlsAndColours)
 {
-    TForm2 music;
-    TForm8 video;
+    TForm2 music(makeMediaBackend);
+    TForm8 video(makeMediaBackend);
     for (TPlayerForm* form : {static_cast<TPlayerForm*>(&music), static_cast<TPlayerForm*>(&video)}) {
         EXPECT_EQ(QSize(form->clientWidth(), form->clientHeight()), QSize(194, 61));
         EXPECT_EQ(form->P1->geometry(), QRect(0, 24, 193, 9));
@@ -56,7 +58,7 @@ TEST(PlayerWindow, BothWindowsHaveTheirControlsAndColours)
 TEST(PlayerWindow, TickWithoutAnOpenDeviceDoesNothing)
 {
     ModalWatcher watcher;
-    TForm2 music;
+    TForm2 music(makeMediaBackend);
     music.Timer1->setInterval(10);
     music.Timer1->setEnabled(true);
     waitFor([] { return false; }, 100);
@@ -68,7 +70,7 @@ TEST(PlayerWindow, PressSeeksToTheStoredXAndPlays)
 {
     const QString path = fixture(Fixture::Wav);
     ASSERT_FALSE(path.isEmpty());
-    TForm2 music;
+    TForm2 music(makeMediaBackend);
     music.MediaPlayer1->SetFileName(path);
     music.MediaPlayer1->OpenMedia();
     music.P1->setMax(music.MediaPlayer1->QueryLength());
@@ -86,7 +88,7 @@ TEST(PlayerWindow, AtTheEndTheNextTickPlaysFromTheStart)
 {
     const QString path = fixture(Fixture::Wav);
     ASSERT_FALSE(path.isEmpty());
-    TForm2 music;
+    TForm2 music(makeMediaBackend);
     music.MediaPlayer1->SetFileName(path);
     music.MediaPlayer1->OpenMedia();
     const int length = music.MediaPlayer1->QueryLength();
@@ -101,7 +103,7 @@ TEST(PlayerWindow, StopRewindsToTheStart)
 {
     const QString path = fixture(Fixture::Wav);
     ASSERT_FALSE(path.isEmpty());
-    TForm2 music;
+    TForm2 music(makeMediaBackend);
     music.MediaPlayer1->SetFileName(path);
     music.MediaPlayer1->OpenMedia();
     music.MediaPlayer1->SeekTo(1000);
@@ -113,9 +115,11 @@ TEST(PlayerWindow, StopRewindsToTheStart)
 TEST(PlayerWindow, ClosingTheVideoWindowHidesTheScreenWindow)
 {
     ModalWatcher watcher;
-    Form3 = new TForm3;
+    MediaState media;
+    Form3 = new TForm3(media);
     {
-        TForm8 video;
+        FakeMedia played;
+        TForm8 video(FakeMediaEngine::factory(played));
         Form3->show();
         video.show();
         video.Timer1->setEnabled(true);

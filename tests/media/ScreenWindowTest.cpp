@@ -1,5 +1,6 @@
 // The screen window: zoom on outer sizes, the wheel, real size, the video
 // surface click and the close handler.
+#include "FakeMediaEngine.h"
 #include "TestSupport.h"
 #include "media/MediaShared.h"
 #include "media/TForm3.h"
@@ -14,11 +15,14 @@
 
 namespace {
 
+// The screen window with the video window it brings forward, over a fake engine.
 struct ScreenAndVideo {
+    MediaState media;
+    FakeMedia played;
     ScreenAndVideo()
     {
-        Form3 = new TForm3;
-        Form8 = new TForm8;
+        Form3 = new TForm3(media);
+        Form8 = new TForm8(FakeMediaEngine::factory(played));
     }
     ~ScreenAndVideo()
     {
@@ -125,8 +129,8 @@ TEST(ScreenWindow, RealSizeInPictureModeUsesThePictureAsOuterSize)
 TEST(ScreenWindow, RealSizeInVideoModeRestoresTheNaturalClientSize)
 {
     ScreenAndVideo windows;
-    Media.VideoNaturalWidth = 320;
-    Media.VideoNaturalHeight = 240;
+    windows.media.VideoNaturalWidth = 320;
+    windows.media.VideoNaturalHeight = 240;
     Form3->setCaption(QStringLiteral("Экран"));
     Form8->show();
     Form3->N41Click();
