@@ -1,35 +1,46 @@
 #include "Application.h"
 
 #include "DesktopIntegration.h"
+#include "MediaLauncher.h"
 #include "NamedFiles.h"
 #include "Playlist.h"
 #include "SettingsStore.h"
 #include "SlideShow.h"
 #include "TForm1.h"
 #include "TForm4.h"
+#include "WindowPlacement.h"
 #include "media/TForm2.h"
 #include "media/TForm3.h"
 #include "media/TForm8.h"
 #include "pictures/TThumbFromFileForm.h"
+#include "platform/Errors.h"
+#include "platform/TRegistry.h"
 #include "sysinfo/TAboutBox.h"
 #include "windowing/ClassicLook.h"
+#include "windowing/ErrorBox.h"
 #include "windowing/SafeCall.h"
+#include "windowing/TabfTrayIcon.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QLineEdit>
+#include <QScreen>
 
 #include <functional>
 
-namespace Application {
-
 namespace {
+
 // Builds a window and runs its creation handler; start-up work that the
-// shell does for a window of a lower layer runs as part of that handler.
+// shell does for the window runs as part of that handler.
 template <class Form>
-void createForm(Form*& reference, bool visible, const std::function<void()>& shellWork = {})
+void createForm(Form*& reference, const std::function<Form*()>& build, bool visible,
+                const std::function<void()>& shellWork = {})
 {
-    reference = new Form;
+    reference = build();
     safeCall([&] {
         reference->FormCreate();
         if (shellWork)
@@ -47,18 +58,76 @@ void destroyForm(Form*& reference)
     delete reference;
     reference = nullptr;
 }
+
+void showWindow(FramedWindow* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void reportDamagedStore(const TRegistry& reg)
+{
+    const QString movedTo = reg.DamagedStoreMovedTo();
+    if (!movedTo.isEmpty())
+        showMessageDialog(QStringLiteral("Файл настроек повреждён и отложен в сторону:\r%1\rПрограмма запущена с "
+                                         "настройками по умолчанию.")
+                              .arg(movedTo),
+                          MessageKind::Information, Form1);
+}
+
+void reportReadFailure(const SettingsStore::ReadFailure& failure)
+{
+    if (!failure.message.isEmpty())
+        showErrorBox(failure.message);
+}
+
+QList<QRect> screenAreas()
+{
+    QList<QRect> areas;
+    for (QScreen* screen : QGuiApplication::screens())
+        areas << screen->geometry();
+    return areas;
+}
+
+void applyPlace(FramedWindow* window, const StoredPlace& stored, QPoint design)
+{
+    const WindowPlacement::Frame frame{window->outerWidth(), window->borderWidth(), FramedWindow::kCaptionHeight};
+    window->move(WindowPlacement::place(stored, window->pos(), frame, screenAreas(), design));
+}
+
+StoredPlace placeOf(const FramedWindow* window) { return {window->left(), window->top()}; }
+
+QPoint thumbnailsDesignPlace()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    return screen.center() - QPoint(ThumbFromFileForm->outerWidth() / 2, ThumbFromFileForm->outerHeight() / 2);
+}
+
+const QSize kMainDesignSize(480, 267);
+
 }  // namespace
 
-void selectPlatform()
+Application::Application(MediaEngineFactory engines) : engines_(std::move(engines)) {}
+
+Application::~Application() { destroyWindows(); }
+
+void Application::selectPlatform()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
-void initialize(QApplication& app)
+void Application::initialize(QApplication& app)
 {
+    // No display name: the platform would append it to every window title.
     app.setApplicationName(QStringLiteral("kaleidor"));
-    app.setApplicationDisplayName(QStringLiteral("Калейдор"));
+    app.setDesktopFileName(QStringLiteral("kaleidor"));
+    // Qt's own dialogs and buttons speak the program's language.
+    auto* qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qtTexts);
     app.setQuitOnLastWindowClosed(false);
     applyClassicLook(app);
     QIcon icon;
@@ -67,26 +136,60 @@ void initialize(QApplication& app)
     app.setWindowIcon(icon);
 }
 
-void createWindows()
+void Application::createWindows()
 {
-    createForm(Form1, true);
-    createForm(Form2, false);
-    createForm(Form3, false);
+    createForm<TForm1>(
+        Form1, [this] { return new TForm1(state_, settings_.options); }, true, [this] { readMainWindow(); });
+    createForm<TForm2>(Form2, [this] { return new TForm2(engines_); }, false);
+    createForm<TForm3>(Form3, [this] { return new TForm3(state_); }, false);
+    createForm<TForm4>(Form4, [] { return new TForm4; }, false, [this] {
+        QObject::connect(Form4, &TForm4::trayIconSwitched, Form1,
+                [](bool visible) { Form1->abfTrayIcon1->setVisible(visible); });
+        Form4->setOptions(settings_.options);
+    });
+    createForm<TAboutBox>(AboutBox, [] { return new TAboutBox; }, false);
+    createForm<TThumbFromFileForm>(ThumbFromFileForm, [] { return new TThumbFromFileForm; }, false);
+    createForm<TForm8>(Form8, [this] { return new TForm8(engines_); }, false,
+                       [this] { countStartAndPlaceWindows(); });
+    connectWindows();
+}
+
+void Application::connectWindows()
+{
+    launcher_ = std::make_unique<MediaLauncher>(Form1->playlist(), Form1->OpenDialog1,
+                                                MediaWindows{*Form2, *Form3, *Form8}, settings_.options, state_);
+    slideShow_ = std::make_unique<SlideShow>(state_, *Form1->playlist(), *launcher_, *Form1->Timer1,
+                                             QList<QAction*>{Form1->NZ20, Form1->AHMMenuItem3});
+    Form1->attach(*launcher_, *slideShow_);
+    Form1->onClosing = [this] { writeAtClose(); };
     // Closing the screen window ends the slide show.
-    Form3->onClosed = [] {
-        if (Form1 && Form1->slideShow())
-            Form1->slideShow()->stop();
-    };
-    createForm(Form4, false);
-    createForm(AboutBox, false);
-    createForm(ThumbFromFileForm, false);
+    Form3->onClosed = [this] { slideShow_->stop(); };
+
+    QObject::connect(Form1, &TForm1::settingsRequested, Form4, [] { showWindow(Form4); });
+    QObject::connect(Form1, &TForm1::thumbnailsRequested, ThumbFromFileForm, [] { showWindow(ThumbFromFileForm); });
+    QObject::connect(Form1, &TForm1::systemReportRequested, AboutBox,
+                     [this] { AboutBox->showSystemReport(state_.StartCount); });
+    QObject::connect(Form1, &TForm1::additionalRequested, AboutBox, &TAboutBox::showAdditional);
+    QObject::connect(Form1, &TForm1::helpRequested, AboutBox, &TAboutBox::showHelp);
+    QObject::connect(Form1, &TForm1::fontRequested, Form4, guarded([this] { chooseListFont(); }));
+    QObject::connect(Form1, &TForm1::backgroundRequested, Form4, guarded([this] { chooseListColor(); }));
+    QObject::connect(Form1, &TForm1::colorPicked, Form4, &TForm4::setSwatchColor);
+
+    QObject::connect(Form4, &TForm4::fontRequested, Form1, guarded([this] { chooseListFont(); }));
+    QObject::connect(Form4, &TForm4::backgroundRequested, Form1, guarded([this] { chooseListColor(); }));
+    QObject::connect(Form4, &TForm4::lookReset, Form1, guarded([this] { resetLook(); }));
+    QObject::connect(Form4, &TForm4::windowFontColorChosen, Form1, &TForm1::setFontColor);
+    QObject::connect(Form4, &TForm4::magnetSwitched, Form3, [](bool active) {
+        Form3->acFormMagnet1->setActive(active);
+        Form8->acFormMagnet1->setActive(active);
+    });
+    QObject::connect(Form4, &TForm4::optionsChanged, Form1, [this](const Options& o) { settings_.options = o; });
     // Space in the thumbnails viewer adds the picture to the playlist.
     QObject::connect(ThumbFromFileForm, &TThumbFromFileForm::addToPlaylist, Form1,
                      guarded([](const QString& file) { Form1->playlist()->append(file); }));
-    createForm(Form8, false, [] { SettingsStore::countStartAndPlaceWindows(); });
 }
 
-void destroyWindows()
+void Application::destroyWindows()
 {
     destroyForm(Form8);
     destroyForm(ThumbFromFileForm);
@@ -95,9 +198,118 @@ void destroyWindows()
     destroyForm(Form3);
     destroyForm(Form2);
     destroyForm(Form1);
+    slideShow_.reset();
+    launcher_.reset();
 }
 
-int run(int argc, char** argv)
+void Application::readMainWindow()
+{
+    SettingsStore::ReadFailure failure;
+    {
+        TRegistry reg;
+        settings_ = SettingsStore::load(reg, failure);
+        reportDamagedStore(reg);
+    }
+    const Settings& s = settings_;
+    Form1->setListColor(s.listColor);
+    const QSize minimum = Form1->minimumOuterSize();
+    Form1->setOuterSize(WindowPlacement::size(s.width, minimum.width(), kMainDesignSize.width()), Form1->outerHeight());
+    Form1->setOuterSize(Form1->outerWidth(), WindowPlacement::size(s.height, minimum.height(), kMainDesignSize.height()));
+    Form1->playlist()->setText(s.playlist);
+    Form1->setListFont(s.listFont);
+    Form1->Edit1->setText(s.delayText);
+    applyPlace(Form1, s.main, QPoint(211, 292));
+    reportReadFailure(failure);
+
+    state_.LoadLastPlaylist = s.options.loadLastPlaylist;
+    // A playlist is thrown away only when the user said so; a store that
+    // lacks the option keeps the box's design state (load it).
+    if (!s.options.loadLastPlaylist)
+        Form1->playlist()->clear();
+    // A delay text that is not a number is what the delay panel treats as 1.
+    try {
+        state_.SlideDelay = strToInt(s.delayText);
+    } catch (const EConvertError&) {
+        state_.SlideDelay = 1;
+    }
+}
+
+void Application::countStartAndPlaceWindows()
+{
+    SettingsStore::StartCount count;
+    {
+        SettingsStore::ReadFailure failure;
+        TRegistry reg;
+        count = SettingsStore::countStart(reg, failure);
+        state_.StartCount = count.before;
+        reportDamagedStore(reg);
+        reportReadFailure(failure);
+    }
+    if (count.first)
+        showMessageDialog(QStringLiteral("Программа запущена первый раз.\rПрочтите помощь-справка"),
+                          MessageKind::Information, Form1);
+
+    SettingsStore::ReadFailure failure;
+    TRegistry reg;
+    SettingsStore::loadPlaces(reg, settings_, failure);
+    applyPlace(Form2, settings_.music, QPoint(160, 549));
+    applyPlace(Form3, settings_.screen, QPoint(277, 0));
+    applyPlace(Form4, settings_.settingsDialog, QPoint(517, 423));
+    applyPlace(Form8, settings_.video, QPoint(160, 555));
+    applyPlace(ThumbFromFileForm, settings_.thumbnails, thumbnailsDesignPlace());
+    reportReadFailure(failure);
+}
+
+Settings Application::gathered() const
+{
+    Settings s;
+    s.listColor = Form1->listColor();
+    s.width = Form1->outerWidth();
+    s.height = Form1->outerHeight();
+    s.playlist = Form1->playlist()->text();
+    s.options = settings_.options;
+    s.listFont = Form1->listFont();
+    s.delayText = Form1->Edit1->text();
+    s.main = placeOf(Form1);
+    s.music = placeOf(Form2);
+    s.screen = placeOf(Form3);
+    s.settingsDialog = placeOf(Form4);
+    s.video = placeOf(Form8);
+    s.thumbnails = placeOf(ThumbFromFileForm);
+    return s;
+}
+
+void Application::writeAtClose()
+{
+    TRegistry reg;
+    SettingsStore::save(reg, gathered());
+}
+
+void Application::chooseListFont()
+{
+    bool ok = false;
+    const FontSpec chosen = Form4->chooseFont(ok);
+    if (ok)
+        Form1->setListFont(chosen);
+}
+
+void Application::chooseListColor()
+{
+    bool ok = false;
+    const TColor chosen = Form4->chooseColor(ok);
+    if (ok)
+        Form1->setListColor(chosen);
+}
+
+void Application::resetLook()
+{
+    Form1->setListFont(Settings::designListFont());
+    Form1->setListColor(clSilver);
+    Form1->setOuterSize(Form1->outerWidth(), 270);
+    Form1->setOuterSize(387, Form1->outerHeight());
+}
+
+int Application::run(int argc, char** argv)
 {
     selectPlatform();
     QApplication app(argc, argv);
@@ -106,11 +318,8 @@ int run(int argc, char** argv)
     DesktopIntegration desktop;
     if (desktop.handedOver(named))
         return 0;
-    createWindows();
+    Application shell;
+    shell.createWindows();
     desktop.start(named);
-    const int result = app.exec();
-    destroyWindows();
-    return result;
+    return app.exec();
 }
-
-}  // namespace Application

@@ -1,23 +1,57 @@
 #pragma once
-// Start-up and shutdown of the program.
+// Start-up and shutdown of the program. The application owns the settings in
+// force and the shell state, builds the seven windows in their fixed order,
+// hands each what it uses and connects what one window asks of another.
+#include "Settings.h"
+#include "ShellState.h"
+#include "platform/MediaEngine.h"
+
+#include <memory>
+
+class MediaLauncher;
 class QApplication;
+class SlideShow;
 
-namespace Application {
+class Application {
+public:
+    // engines builds the media engine of the music and video windows.
+    explicit Application(MediaEngineFactory engines = makeMediaBackend);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
-// Chooses the X11 platform when none is forced: the program places its own windows.
-void selectPlatform();
+    // Chooses the X11 platform when none is forced: the program places its own windows.
+    static void selectPlatform();
+    // Sets the title, the program icon and the language of Qt's own dialogs.
+    static void initialize(QApplication& app);
+    // The whole program: initialise, create the windows, run the event loop.
+    static int run(int argc, char** argv);
 
-// Sets the title and the program icon.
-void initialize(QApplication& app);
+    // Creates the seven windows in their fixed order, each followed by its
+    // creation handler; the main window is shown once its handler has run.
+    void createWindows();
+    // Destroys the windows (in reverse order of creation).
+    void destroyWindows();
 
-// Creates the seven windows in their fixed order, each followed by its
-// creation handler; the main window is shown once its handler has run.
-void createWindows();
+    ShellState& state() { return state_; }
+    // The settings in force; the options follow the settings dialog.
+    const Settings& settings() const { return settings_; }
+    MediaLauncher* launcher() const { return launcher_.get(); }
+    SlideShow* slideShow() const { return slideShow_.get(); }
 
-// Destroys the windows (in reverse order of creation).
-void destroyWindows();
+private:
+    void readMainWindow();
+    void countStartAndPlaceWindows();
+    void writeAtClose();
+    void connectWindows();
+    void chooseListFont();
+    void chooseListColor();
+    void resetLook();
+    Settings gathered() const;
 
-// The whole program: initialise, create the windows, run the event loop.
-int run(int argc, char** argv);
-
-}  // namespace Application
+    MediaEngineFactory engines_;
+    ShellState state_;
+    Settings settings_;
+    std::unique_ptr<MediaLauncher> launcher_;
+    std::unique_ptr<SlideShow> slideShow_;
+};

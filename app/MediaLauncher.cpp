@@ -1,14 +1,14 @@
 #include "MediaLauncher.h"
 
 #include "Playlist.h"
-#include "TForm4.h"
-#include "media/MediaShared.h"
+#include "Settings.h"
+#include "ShellState.h"
 #include "media/TForm2.h"
 #include "media/TForm3.h"
 #include "media/TForm8.h"
 #include "platform/Errors.h"
-#include "styled/TdxfCheckBox.h"
 #include "windowing/ErrorBox.h"
+#include "windowing/ModalDialog.h"
 #include "windowing/Rounding.h"
 
 #include <QFileDialog>
@@ -45,7 +45,7 @@ bool isJpeg(const QString& file)
 
 // The client size a JPEG will be shown at, so it can be decoded no larger
 // than needed; invalid when it is shown at full size or its size is unknown.
-QSize jpegDisplayHint(const QString& file, bool shrink)
+QSize jpegDisplayHint(const TForm3& screen, const QString& file, bool shrink)
 {
     // Reading anything but a regular file (a named pipe) could wait for ever.
     if (!shrink || !isJpeg(file) || !QFileInfo(file).isFile())
@@ -56,15 +56,7 @@ QSize jpegDisplayHint(const QString& file, bool shrink)
     const PictureFit fit = fitPicture(full, shrink);
     if (!fit.halved)
         return {};
-    return {std::max(1, fit.outer.width() - Form3->frameWidth()), std::max(1, fit.outer.height() - Form3->frameHeight())};
-}
-
-// The video player of a video that failed to open holds no device: there is
-// nothing to stop then.
-void stopIfOpen(TMediaPlayer* player)
-{
-    if (player->DeviceOpen())
-        player->StopPlay();
+    return {std::max(1, fit.outer.width() - screen.frameWidth()), std::max(1, fit.outer.height() - screen.frameHeight())};
 }
 
 }  // namespace
@@ -98,11 +90,15 @@ PictureFit fitPicture(QSize picture, bool shrink)
     return {QSize(roundInt(picture.width() / 2.0), roundInt(picture.height() / 2.0)), true};
 }
 
-MediaLauncher::MediaLauncher(Playlist* playlist, QFileDialog* dialog) : playlist_(playlist), dialog_(dialog) {}
+MediaLauncher::MediaLauncher(Playlist* playlist, QFileDialog* dialog, MediaWindows windows, const Options& options,
+                             ShellState& state)
+    : playlist_(playlist), dialog_(dialog), windows_(windows), options_(options), state_(state)
+{
+}
 
 void MediaLauncher::openFile()
 {
-    if (!dialog_ || dialog_->exec() != QDialog::Accepted)
+    if (!dialog_ || runDialog(*dialog_) != QDialog::Accepted)
         return;
     const QStringList chosen = dialog_->selectedFiles();
     if (!chosen.isEmpty())
@@ -135,103 +131,89 @@ void MediaLauncher::launch(const QString& file)
 
 bool MediaLauncher::showPicture(const QString& file)
 {
-    Form3->hide();
-    Form2->hide();
-    Form8->hide();
-    if (!Form3->Panel1->isHidden())
-        stopIfOpen(Form8->MediaPlayer1);
-    const bool shrink = Form4->dxfCheckBox2->checked();
+    TForm3& screen = windows_.screen;
+    screen.hide();
+    windows_.music.hide();
+    windows_.video.hide();
+    if (screen.showsVideo())
+        windows_.video.stopPlayback();
+    const bool shrink = options_.shrinkPictures;
     try {
-        Form3->Image1->setPicture(PictureFile::load(file, jpegDisplayHint(file, shrink)));
-        const QSize picture = Form3->Image1->picture()->size();
-        Form3->setCaption(QStringLiteral("Изображение"));
-        Form3->Panel1->hide();
-        Form3->Image1->show();
-        Form3->setOuterSize(picture.width(), picture.height());
-        const PictureFit fit = fitPicture(picture, shrink);
-        if (fit.halved) {
-            // Halved from the size the window really took, which the window system may have bounded.
-            Form3->setOuterSize(roundInt(Form3->outerWidth() / 2.0), roundInt(Form3->outerHeight() / 2.0));
-            Form3->setCaption(QStringLiteral("Изображение (50% от истинных размеров)"));
-        }
-        Form3->show();
+        PictureFile picture = PictureFile::load(file, jpegDisplayHint(screen, file, shrink));
+        const bool halve = fitPicture(picture.size(), shrink).halved;
+        screen.showPicture(std::move(picture), halve);
         return true;
     } catch (const Exception&) {
-        Form3->Image1->clear();
+        screen.clearPicture();
         showMessageDialog(kPictureError, MessageKind::Error);
-        Form3->hide();
+        screen.hide();
         return false;
     }
 }
 
 bool MediaLauncher::playMusic(const QString& file)
 {
-    Form2->show();
-    Form3->hide();
-    if (Form8->isVisible()) {
-        stopIfOpen(Form8->MediaPlayer1);
-        Form8->hide();
+    TForm2& music = windows_.music;
+    music.show();
+    windows_.screen.hide();
+    if (windows_.video.isVisible()) {
+        windows_.video.stopPlayback();
+        windows_.video.hide();
     }
-    TMediaPlayer* player = Form2->MediaPlayer1;
-    player->SetFileName(file);
+    TMediaPlayer& player = music.player();
+    player.SetFileName(file);
     try {
-        player->OpenMedia();
+        player.OpenMedia();
     } catch (const EMCIDeviceError&) {
-        player->CloseMedia();
+        player.CloseMedia();
         // Nothing is left to follow: the tick would only meet a closed player.
-        Form2->Timer1->setEnabled(false);
-        showMessageDialog(player->LastErrorText(), MessageKind::Error);
-        Form2->hide();
+        music.stopProgress();
+        showMessageDialog(player.LastErrorText(), MessageKind::Error);
+        music.hide();
         return false;
     }
-    if (player->LastError() != 0)
+    if (player.LastError() != 0)
         return false;
-    Form2->Timer1->setEnabled(true);
-    Form2->P1->setPosition(0);
-    Form2->P1->setMax(player->QueryLength());
-    player->StartPlay();
+    music.startProgress(player.QueryLength());
+    player.StartPlay();
     return true;
 }
 
 bool MediaLauncher::playVideo(const QString& file)
 {
-    Form8->show();
-    Form3->show();
-    if (Form2->isVisible()) {
-        Form2->hide();
-        stopIfOpen(Form2->MediaPlayer1);
+    TForm8& video = windows_.video;
+    TForm3& screen = windows_.screen;
+    video.show();
+    screen.show();
+    if (windows_.music.isVisible()) {
+        windows_.music.hide();
+        windows_.music.stopPlayback();
     }
-    TMediaPlayer* player = Form8->MediaPlayer1;
-    player->SetFileName(file);
+    TMediaPlayer& player = video.player();
+    player.SetFileName(file);
     try {
-        player->OpenMedia();
+        player.OpenMedia();
     } catch (const EMCIDeviceError&) {
-        player->CloseMedia();
-        Form8->Timer1->setEnabled(false);
+        player.CloseMedia();
+        video.stopProgress();
         // Back to picture mode, so the next picture finds no player to stop.
-        Form3->Panel1->hide();
-        showMessageDialog(player->LastErrorText(), MessageKind::Error);
-        Form8->hide();
-        Form3->hide();
+        screen.leaveVideo();
+        showMessageDialog(player.LastErrorText(), MessageKind::Error);
+        video.hide();
+        screen.hide();
         return false;
     }
-    if (player->LastError() != 0)
+    if (player.LastError() != 0)
         return false;
-    Form3->Panel1->show();
-    Form3->Image1->hide();
-    player->SetDisplay(Form3->Panel1);
-    Form3->setCaption(QStringLiteral("Экран"));
-    Form8->Timer1->setEnabled(true);
-    Form2->Timer1->setEnabled(false);
-    Form8->P1->setPosition(0);
-    Form8->P1->setMax(player->QueryLength());
+    player.SetDisplay(screen.showVideoSurface());
+    windows_.music.stopProgress();
+    video.startProgress(player.QueryLength());
     // A file without a picture stream reports no rectangle: the client area stays.
-    TRect video{0, 0, Form3->clientWidth(), Form3->clientHeight()};
-    player->GetVideoRect(video);
-    Form3->setClientSize(video.Right - video.Left, Form3->clientHeight());
-    Media.VideoNaturalWidth = Form3->clientWidth();
-    Form3->setClientSize(Form3->clientWidth(), video.Bottom - video.Top);
-    Media.VideoNaturalHeight = Form3->clientHeight();
-    player->StartPlay();
+    TRect rect{0, 0, screen.clientWidth(), screen.clientHeight()};
+    player.GetVideoRect(rect);
+    const QSize natural = screen.fitVideo({rect.Right - rect.Left, rect.Bottom - rect.Top});
+    state_.VideoNaturalWidth = natural.width();
+    state_.VideoNaturalHeight = natural.height();
+    player.StartPlay();
     return true;
 }

@@ -6,6 +6,11 @@
 
 class Playlist;
 class QFileDialog;
+class TForm2;
+class TForm3;
+class TForm8;
+struct Options;
+struct ShellState;
 
 enum class MediaKind { None, Picture, Music, Video };
 
@@ -25,10 +30,20 @@ PictureFit fitPicture(QSize picture, bool shrink);
 inline const QString kPictureError =
     QStringLiteral("Изображение отсутствует, повреждено или\rне поддерживается данной программой");
 
+// The windows the launcher sends files to.
+struct MediaWindows {
+    TForm2& music;
+    TForm3& screen;
+    TForm8& video;
+};
+
 class MediaLauncher {
 public:
-    // dialog is the main window's media file dialog, shared with the add command.
-    MediaLauncher(Playlist* playlist, QFileDialog* dialog);
+    // dialog is the main window's media file dialog, shared with the add
+    // command; options are the ones in force; the launcher records the
+    // video's natural size in state.
+    MediaLauncher(Playlist* playlist, QFileDialog* dialog, MediaWindows windows, const Options& options,
+                  ShellState& state);
 
     // Asks for a file and launches the first one chosen.
     void openFile();
@@ -45,4 +60,7 @@ public:
 private:
     Playlist* playlist_;
     QPointer<QFileDialog> dialog_;
+    MediaWindows windows_;
+    const Options& options_;
+    ShellState& state_;
 };

@@ -1,18 +1,46 @@
 #pragma once
-// Reading the settings at start-up and writing them at close.
+// Reading the settings at start-up and writing them at close, between the
+// store and a Settings value; the windows never meet the store.
+#include "Settings.h"
+
+#include <QString>
+
+class TRegistry;
+
 namespace SettingsStore {
 
-// The main window's reading while it is created: playlist look, size,
-// playlist, options, font, delay text and its place; then the "L_P" rule and
-// the slide-show delay.
-void readMainWindow();
+// A reading reads each value on its own: a missing value keeps its design
+// value silently; a value of the wrong type keeps it too, and the first such
+// message is kept for the caller to show once the reading is over. A run that
+// ended without closing the main window must not cost the user every later
+// setting.
+struct ReadFailure {
+    QString message;  // empty when every value read
+    void keep(const QString& text)
+    {
+        if (message.isEmpty())
+            message = text;
+    }
+};
 
-// The video window's start-up work: count the start, greet a first start and
-// restore the other windows' places.
-void countStartAndPlaceWindows();
+// The main window's values, in the store's order, then its place. Closes
+// the key.
+Settings load(TRegistry& reg, ReadFailure& failure);
 
-// Everything, written when the main window closes. Raises on failure, and the
-// main window then stays open.
-void writeAtClose();
+struct StartCount {
+    int before = 0;     // the stored count before this start
+    bool first = false; // the count now stored is 1
+};
+// Counts the start in the store, creating the key when absent; a counter of
+// another type is not counted. Commits the count.
+StartCount countStart(TRegistry& reg, ReadFailure& failure);
+
+// The other windows' places (music, screen, settings dialog, video,
+// thumbnails, in this order), when the position key exists. Closes the key.
+void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure);
+
+// Every value in the store's order; raises on the first that cannot be
+// written, and then nothing is committed.
+void save(TRegistry& reg, const Settings& settings);
 
 }  // namespace SettingsStore

@@ -3,7 +3,6 @@
 #include "MediaLauncher.h"
 #include "Playlist.h"
 #include "ShellState.h"
-#include "TForm1.h"
 #include "windowing/Timer.h"
 
 #include <QAction>
@@ -12,7 +11,9 @@
 #include <cstdint>
 #include <limits>
 
-SlideShow::SlideShow(Timer* timer, QList<QAction*> toggleItems) : timer_(timer)
+SlideShow::SlideShow(ShellState& state, Playlist& playlist, MediaLauncher& launcher, Timer& timer,
+                     QList<QAction*> toggleItems)
+    : state_(state), playlist_(playlist), launcher_(launcher), timer_(timer)
 {
     for (QAction* item : toggleItems)
         items_.append(item);
@@ -20,21 +21,21 @@ SlideShow::SlideShow(Timer* timer, QList<QAction*> toggleItems) : timer_(timer)
 
 void SlideShow::toggle()
 {
-    Shell.SlideShowActive = !Shell.SlideShowActive;
-    if (Shell.SlideShowActive) {
+    state_.SlideShowActive = !state_.SlideShowActive;
+    if (state_.SlideShowActive) {
         // The first step comes 100 ms after the start; the delay counts from the first picture.
-        timer_->setInterval(kFirstStepMs);
-        timer_->setEnabled(true);
+        timer_.setInterval(kFirstStepMs);
+        timer_.setEnabled(true);
     } else {
-        timer_->setEnabled(false);
+        timer_.setEnabled(false);
     }
     showState();
 }
 
 void SlideShow::stop()
 {
-    timer_->setEnabled(false);
-    Shell.SlideShowActive = false;
+    timer_.setEnabled(false);
+    state_.SlideShowActive = false;
     showState();
 }
 
@@ -50,37 +51,36 @@ void SlideShow::step()
     // meanwhile would pile up dialogs on top of it.
     if (showing_)
         return;
-    Playlist* playlist = Form1->playlist();
-    if (playlist->count() == 0) {
+    if (playlist_.count() == 0) {
         stop();
         return;
     }
-    const int selected = playlist->selectedIndex();
-    const int next = selected == playlist->count() - 1 ? 0 : selected + 1;
-    playlist->setSelectedIndex(next);
-    const QString file = playlist->at(next);
+    const int selected = playlist_.selectedIndex();
+    const int next = selected == playlist_.count() - 1 ? 0 : selected + 1;
+    playlist_.setSelectedIndex(next);
+    const QString file = playlist_.at(next);
     if (mediaKindOf(file) != MediaKind::Picture)
         return;
     showing_ = true;
     bool shown = false;
     try {
-        shown = Form1->launcher()->showPicture(file);
+        shown = launcher_.showPicture(file);
     } catch (...) {
         showing_ = false;
         throw;
     }
     showing_ = false;
-    if (shown && Shell.SlideShowActive) {
+    if (shown && state_.SlideShowActive) {
         // Only a changed interval restarts the countdown: the rhythm stays one step per delay.
-        timer_->setInterval(delayInterval(Shell.SlideDelay));
-        timer_->setEnabled(true);
+        timer_.setInterval(delayInterval(state_.SlideDelay));
+        timer_.setEnabled(true);
     }
 }
 
 void SlideShow::showState()
 {
     const QString caption =
-        Shell.SlideShowActive ? QStringLiteral("Остановить слайд-шоу") : QStringLiteral("Запустить слайд-шоу");
+        state_.SlideShowActive ? QStringLiteral("Остановить слайд-шоу") : QStringLiteral("Запустить слайд-шоу");
     for (const QPointer<QAction>& item : items_)
         if (item)
             item->setText(caption);

@@ -5,8 +5,11 @@
 #include <QList>
 #include <QPointer>
 
+class MediaLauncher;
+class Playlist;
 class QAction;
 class Timer;
+struct ShellState;
 
 class SlideShow {
 public:
@@ -16,7 +19,10 @@ public:
     // timer can hold, and 0 (no further step) for a delay of 0 or less.
     static int delayInterval(int seconds);
 
-    SlideShow(Timer* timer, QList<QAction*> toggleItems);
+    // Steps through playlist, showing its pictures with launcher; keeps its
+    // on/off state and reads the delay in state.
+    SlideShow(ShellState& state, Playlist& playlist, MediaLauncher& launcher, Timer& timer,
+              QList<QAction*> toggleItems);
 
     // Starts when off, stops when on.
     void toggle();
@@ -28,7 +34,10 @@ public:
 private:
     void showState();
 
-    Timer* timer_;
+    ShellState& state_;
+    Playlist& playlist_;
+    MediaLauncher& launcher_;
+    Timer& timer_;
     QList<QPointer<QAction>> items_;
     bool showing_ = false;  // a step is loading or reporting a picture
 };

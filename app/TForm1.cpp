@@ -5,18 +5,15 @@
 #include "MediaLauncher.h"
 #include "MenuKeyRouter.h"
 #include "Playlist.h"
-#include "SettingsStore.h"
+#include "Settings.h"
 #include "ShellState.h"
 #include "SlideShow.h"
 #include "StyledMenuSettings.h"
-#include "TForm4.h"
-#include "pictures/TThumbFromFileForm.h"
-#include "styled/TAHMPopupMenu.h"
 #include "platform/Errors.h"
 #include "platform/UrlOpener.h"
+#include "styled/TAHMPopupMenu.h"
 #include "styled/TacQuickAboutBox.h"
-#include "styled/TdxfCheckBox.h"
-#include "sysinfo/TAboutBox.h"
+#include "windowing/ModalDialog.h"
 #include "windowing/SafeCall.h"
 #include "windowing/TabfColorPicker.h"
 #include "windowing/TabfTrayIcon.h"
@@ -37,6 +34,8 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 TForm1* Form1 = nullptr;
 
@@ -74,14 +73,16 @@ constexpr int kStatusHeight = 16;
 constexpr int kWheelNotch = 120;
 constexpr int kWheelResizeStep = 10;
 
-// Every playlist row is 16 pixels high, whatever the font; a row lays out no
-// more of its entry than can be shown.
-class FixedHeightDelegate : public QStyledItemDelegate {
+// Playlist rows are 16 pixels high, or as high as the playlist font needs so
+// that no descender is cut; a row lays out no more of its entry than can be
+// shown.
+class RowHeightDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), kItemHeight};
+        return {QStyledItemDelegate::sizeHint(option, index).width(),
+                std::max(kItemHeight, option.fontMetrics.height())};
     }
 
 protected:
@@ -107,10 +108,12 @@ QStringList mediaFilters()
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
+TForm1::TForm1(ShellState& state, const Options& options, QWidget* parent)
     : FramedWindow(parent),
+      state_(state),
+      options_(options),
       playlist_(new Playlist(this)),
-      listFont_(fontSpec(QStringLiteral("Courier New"), -13, fsBold | fsItalic, clWindowText, 204)),
+      listFont_(Settings::designListFont()),
       listColor_(clSilver)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -126,9 +129,6 @@ TForm1::TForm1(QWidget* parent)
 
     Timer1 = new Timer(this, 100, false);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    launcher_ = std::make_unique<MediaLauncher>(playlist_, OpenDialog1);
-    slideShow_ = std::make_unique<SlideShow>(Timer1, QList<QAction*>{NZ20, AHMMenuItem3});
-    Timer1->onTimer = [this] { slideShow_->step(); };
 
     acQuickAboutBox1 = new TacQuickAboutBox(this, DesktopUrlOpener::instance(), aboutSystemTexts);
     setUpAboutBox(*acQuickAboutBox1);
@@ -291,7 +291,7 @@ void TForm1::buildControls()
     ListBox1 = new QListView(client());
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setModel(playlist_);
-    ListBox1->setItemDelegate(new FixedHeightDelegate(ListBox1));
+    ListBox1->setItemDelegate(new RowHeightDelegate(ListBox1));
     ListBox1->setUniformItemSizes(true);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -371,7 +371,7 @@ void TForm1::buildDialogs()
     OpenDialog2->setOption(QFileDialog::DontUseNativeDialog);
     OpenDialog2->setFileMode(QFileDialog::ExistingFile);
     // Lists of other players are read too; our own format stays first.
-    OpenDialog2->setNameFilters({QStringLiteral("Плей-лист(*.qx) (*.qx)"), QStringLiteral("Плей-лист M3U (*.m3u *.m3u8)"),
+    OpenDialog2->setNameFilters({QStringLiteral("Плей-лист(*.qx)"), QStringLiteral("Плей-лист M3U (*.m3u *.m3u8)"),
                                  QStringLiteral("Плей-лист PLS (*.pls)"), QStringLiteral("Все файлы (*)")});
 
     SaveDialog1 = new QFileDialog(this, QStringLiteral("Сохранить плей-лист"));
@@ -390,13 +390,20 @@ void TForm1::FormCreate()
     setAcceptDrops(true);
     connect(hint_, &ApplicationHint::changed, this,
             [this](const QString& hint) { setStatusText(ApplicationHint::longHint(hint)); });
-    SettingsStore::readMainWindow();
+}
+
+void TForm1::attach(MediaLauncher& launcher, SlideShow& slideShow)
+{
+    launcher_ = &launcher;
+    slideShow_ = &slideShow;
+    Timer1->onTimer = [this] { slideShow_->step(); };
 }
 
 void TForm1::FormClose(CloseAction& action)
 {
     (void)action;
-    SettingsStore::writeAtClose();
+    if (onClosing)
+        onClosing();
 }
 
 // ---------------------------------------------------------------- look
@@ -405,6 +412,8 @@ void TForm1::setListFont(const FontSpec& font)
 {
     listFont_ = font;
     ListBox1->setFont(font.toQFont());
+    // The rows are all of one height, measured once: measure again.
+    ListBox1->doItemsLayout();
     QPalette pal = ListBox1->palette();
     pal.setColor(QPalette::Text, toQColor(font.color));
     ListBox1->setPalette(pal);
@@ -455,7 +464,7 @@ void TForm1::N6Click() { close(); }
 
 void TForm1::N7Click()
 {
-    if (OpenDialog1->exec() == QDialog::Accepted)
+    if (runDialog(*OpenDialog1) == QDialog::Accepted)
         playlist_->append(OpenDialog1->selectedFiles());
 }
 
@@ -463,14 +472,14 @@ void TForm1::N8Click() { playlist_->deleteSelected(); }
 
 void TForm1::N9Click()
 {
-    if (OpenDialog2->exec() != QDialog::Accepted || OpenDialog2->selectedFiles().isEmpty())
+    if (runDialog(*OpenDialog2) != QDialog::Accepted || OpenDialog2->selectedFiles().isEmpty())
         return;
     playlist_->loadFromFile(OpenDialog2->selectedFiles().first());
 }
 
 void TForm1::N10Click()
 {
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+    if (runDialog(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
         return;
     playlist_->saveToFile(playlistSaveName(SaveDialog1->selectedFiles().first()));
 }
@@ -479,29 +488,11 @@ void TForm1::N22Click() { playlist_->clear(); }
 
 void TForm1::N11Click() { launcher_->runSelected(); }
 
-void TForm1::N12Click()
-{
-    if (!Form4)
-        return;
-    Form4->show();
-    Form4->raise();
-    Form4->activateWindow();
-}
+void TForm1::N12Click() { emit settingsRequested(); }
 
-void TForm1::N16Click()
-{
-    if (!ThumbFromFileForm)
-        return;
-    ThumbFromFileForm->show();
-    ThumbFromFileForm->raise();
-    ThumbFromFileForm->activateWindow();
-}
+void TForm1::N16Click() { emit thumbnailsRequested(); }
 
-void TForm1::N15Click()
-{
-    if (AboutBox)
-        AboutBox->showSystemReport(Shell.StartCount);
-}
+void TForm1::N15Click() { emit systemReportRequested(); }
 
 void TForm1::NZ20Click() { slideShow_->toggle(); }
 
@@ -511,39 +502,15 @@ void TForm1::NZ21Click()
     Panel1->raise();
 }
 
-void TForm1::N18Click()
-{
-    if (AboutBox)
-        AboutBox->showAdditional();
-}
+void TForm1::N18Click() { emit additionalRequested(); }
 
-void TForm1::N13Click()
-{
-    if (AboutBox)
-        AboutBox->showHelp();
-}
+void TForm1::N13Click() { emit helpRequested(); }
 
 void TForm1::N14Click() { acQuickAboutBox1->Execute(); }
 
-void TForm1::AHMMenuItem9Click()
-{
-    if (!Form4)
-        return;
-    bool ok = false;
-    const FontSpec chosen = Form4->chooseFont(ok);
-    if (ok)
-        setListFont(chosen);
-}
+void TForm1::AHMMenuItem9Click() { emit fontRequested(); }
 
-void TForm1::AHMMenuItem34Click()
-{
-    if (!Form4)
-        return;
-    bool ok = false;
-    const TColor chosen = Form4->chooseColor(ok);
-    if (ok)
-        setListColor(chosen);
-}
+void TForm1::AHMMenuItem34Click() { emit backgroundRequested(); }
 
 void TForm1::AHMMenuItem48Click() { abfTrayIcon1->hideMainWindow(); }
 
@@ -553,10 +520,10 @@ void TForm1::BitBtn1Click()
 {
     Panel1->hide();
     try {
-        Shell.SlideDelay = strToInt(Edit1->text());
+        state_.SlideDelay = strToInt(Edit1->text());
     } catch (const EConvertError&) {
         // A bad delay is answered in the field itself, without a message box.
-        Shell.SlideDelay = 1;
+        state_.SlideDelay = 1;
         Edit1->setText(QStringLiteral("Введите другое значение"));
         Panel1->show();
     }
@@ -578,15 +545,13 @@ void TForm1::StatusLineMouseMove()
 
 void TForm1::ColorPickerIdle()
 {
-    if (!Form4)
-        return;
     if (const auto color = abfColorPicker1->colorUnderPointer())
-        Form4->setSwatchColor(*color);
+        emit colorPicked(*color);
 }
 
 void TForm1::FormMouseWheel(int angleDelta)
 {
-    if (!Form4 || !Form4->CB3->checked())
+    if (!options_.wheelResize)
         return;
     wheelRest_ += angleDelta;
     const int notches = wheelRest_ / kWheelNotch;

@@ -1,10 +1,11 @@
 #pragma once
 // The main window: playlist, menus, status line and the delay panel. Every
-// user command starts here.
+// user command starts here; what another window does for it is asked for
+// through a signal, which the application connects.
 #include "windowing/FramedWindow.h"
 #include "windowing/Fonts.h"
 
-#include <memory>
+#include <functional>
 
 class ApplicationHint;
 class MediaLauncher;
@@ -26,18 +27,27 @@ class TabfColorPicker;
 class TabfTrayIcon;
 class TacQuickAboutBox;
 class Timer;
+struct Options;
+struct ShellState;
 
 class TForm1 : public FramedWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // state holds the slide-show delay the delay panel sets; options are the
+    // ones in force (the wheel reads its switch there).
+    TForm1(ShellState& state, const Options& options, QWidget* parent = nullptr);
     ~TForm1() override;
 
     void FormCreate() override;
 
+    // The launcher runs files; the slide show steps on Timer1.
+    void attach(MediaLauncher& launcher, SlideShow& slideShow);
+    // Run when the window closes; raising keeps the window open.
+    std::function<void()> onClosing;
+
     Playlist* playlist() const { return playlist_; }
-    MediaLauncher* launcher() const { return launcher_.get(); }
-    SlideShow* slideShow() const { return slideShow_.get(); }
+    MediaLauncher* launcher() const { return launcher_; }
+    SlideShow* slideShow() const { return slideShow_; }
     ApplicationHint* applicationHint() const { return hint_; }
 
     // The playlist's own look.
@@ -115,6 +125,17 @@ public:
     // playlist, the others are ignored. False when the drop held none.
     bool dropFiles(const QList<QUrl>& urls);
 
+signals:
+    void settingsRequested();
+    void thumbnailsRequested();
+    void systemReportRequested();
+    void additionalRequested();
+    void helpRequested();
+    void fontRequested();
+    void backgroundRequested();
+    // The screen colour under the mouse, every tick of the colour picker.
+    void colorPicked(TColor color);
+
 protected:
     void FormClose(CloseAction& action) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -128,14 +149,16 @@ private:
     void syncViewSelection(int index);
     void setStatusText(const QString& text);
 
+    ShellState& state_;
+    const Options& options_;
     Playlist* playlist_;
     FontSpec windowFont_;
     FontSpec listFont_;
     TColor listColor_;
     ApplicationHint* hint_ = nullptr;
     MenuKeyRouter* keys_ = nullptr;
-    std::unique_ptr<MediaLauncher> launcher_;
-    std::unique_ptr<SlideShow> slideShow_;
+    MediaLauncher* launcher_ = nullptr;
+    SlideShow* slideShow_ = nullptr;
     bool syncing_ = false;
     int wheelRest_ = 0;
     const QEvent* lastWheel_ = nullptr;

@@ -1,20 +1,15 @@
 #include "TForm4.h"
 
-#include "ShellState.h"
-#include "TForm1.h"
-#include "media/TForm3.h"
-#include "media/TForm8.h"
 #include "platform/DesktopServices.h"
 #include "styled/TacLabel.h"
 #include "styled/TdxfCheckBox.h"
 #include "windowing/ErrorBox.h"
-#include "windowing/Rounding.h"
+#include "windowing/FontDialog.h"
+#include "windowing/ModalDialog.h"
 #include "windowing/SafeCall.h"
 #include "windowing/TabfFormEffect.h"
-#include "windowing/TabfTrayIcon.h"
 
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -47,21 +42,6 @@ TdxfCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption
     box->setGeometry(place);
     box->setChecked(checked);
     return box;
-}
-
-// The font dialog knows faces, sizes and styles; the character set and the
-// colour stay as they were.
-FontSpec fromQFont(const QFont& font, const FontSpec& base)
-{
-    FontSpec chosen = base;
-    chosen.name = font.family();
-    if (font.pixelSize() > 0)
-        chosen.height = -font.pixelSize();
-    else
-        chosen.height = -roundInt(font.pointSizeF() * FontSpec::kPixelsPerInch / 72);
-    chosen.style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
-                 (font.strikeOut() ? fsStrikeOut : 0);
-    return chosen;
 }
 
 }  // namespace
@@ -125,6 +105,8 @@ TForm4::TForm4(QWidget* parent) : FramedWindow(parent)
     CB3 = checkBox(c, "CB3", QStringLiteral("Колёсико изм. размеры плейлиста"), {0, 208, 202, 18}, true);
     CheckBox1->onClick = [this] { CheckBox1Click(); };
     dxfCheckBox1->onClick = [this] { dxfCheckBox1Click(); };
+    for (TdxfCheckBox* box : {dxfCheckBox2, CB1, dxfCheckBox1, CB3})
+        connect(box, &QCheckBox::toggled, this, [this] { emit optionsChanged(options()); });
 
     acLabel1 = new TacLabel(QStringLiteral("Закрыть"), c);
     acLabel1->setObjectName(QStringLiteral("acLabel1"));
@@ -135,9 +117,8 @@ TForm4::TForm4(QWidget* parent) : FramedWindow(parent)
     acLabel1->setLookFont(TacLabel::Look::Pressed, fontSpec(comic, -21, fsBold, clBlueGray));
     acLabel1->onClick = [this] { acLabel1Click(); };
 
-    FontDialog1 = new QFontDialog(this);
+    FontDialog1 = new FontDialog(this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
-    FontDialog1->setOption(QFontDialog::DontUseNativeDialog);
     ColorDialog1 = new QColorDialog(this);
     ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
     ColorDialog1->setOption(QColorDialog::DontUseNativeDialog);
@@ -160,29 +141,39 @@ QString TForm4::wheelText(bool hasWheel)
 void TForm4::FormCreate()
 {
     Label1->setText(wheelText(DesktopServices::hasMouseWheel()));
-    // The options stored at the last close come back; the tray icon then
-    // matches its box whatever the box's action did on the way.
-    dxfCheckBox2->setChecked(Shell.StoredShrinkPictures);
-    CB1->setChecked(Shell.StoredLoadLastPlaylist);
-    dxfCheckBox1->setChecked(Shell.StoredTrayIcon);
-    CB3->setChecked(Shell.StoredWheelResize);
-    if (Form1)
-        Form1->abfTrayIcon1->setVisible(Shell.StoredTrayIcon);
+}
+
+Options TForm4::options() const
+{
+    return {.shrinkPictures = dxfCheckBox2->checked(),
+            .loadLastPlaylist = CB1->checked(),
+            .trayIcon = dxfCheckBox1->checked(),
+            .wheelResize = CB3->checked()};
+}
+
+void TForm4::setOptions(const Options& options)
+{
+    dxfCheckBox2->setChecked(options.shrinkPictures);
+    CB1->setChecked(options.loadLastPlaylist);
+    dxfCheckBox1->setChecked(options.trayIcon);
+    CB3->setChecked(options.wheelResize);
+    // The tray icon matches its box whatever the box's action did on the way.
+    emit trayIconSwitched(options.trayIcon);
 }
 
 FontSpec TForm4::chooseFont(bool& ok)
 {
-    FontDialog1->setCurrentFont(lastFont_.toQFont());
-    ok = FontDialog1->exec() == QDialog::Accepted;
+    FontDialog1->setFontSpec(lastFont_);
+    ok = runDialog(*FontDialog1) == QDialog::Accepted;
     if (ok)
-        lastFont_ = fromQFont(FontDialog1->selectedFont(), lastFont_);
+        lastFont_ = FontDialog1->fontSpec();
     return lastFont_;
 }
 
 TColor TForm4::chooseColor(bool& ok)
 {
     ColorDialog1->setCurrentColor(toQColor(lastColor_));
-    ok = ColorDialog1->exec() == QDialog::Accepted;
+    ok = runDialog(*ColorDialog1) == QDialog::Accepted;
     if (ok)
         lastColor_ = fromQColor(ColorDialog1->selectedColor());
     return lastColor_;
@@ -196,33 +187,13 @@ void TForm4::setSwatchColor(TColor color)
     Panel1->setPalette(pal);
 }
 
-void TForm4::SpeedButton1Click()
-{
-    if (Form1)
-        Form1->AHMMenuItem9Click();
-}
+void TForm4::SpeedButton1Click() { emit fontRequested(); }
 
-void TForm4::SpeedButton2Click()
-{
-    if (Form1)
-        Form1->AHMMenuItem34Click();
-}
+void TForm4::SpeedButton2Click() { emit backgroundRequested(); }
 
 void TForm4::SpeedButton3Click()
 {
-    if (Form1) {
-        FontSpec font;
-        font.charset = 204;
-        font.color = clWindowText;
-        font.height = -13;
-        font.name = QStringLiteral("Courier New");
-        font.setSize(10);
-        font.style = fsBold | fsItalic;
-        Form1->setListFont(font);
-        Form1->setListColor(clSilver);
-        Form1->setOuterSize(Form1->outerWidth(), 270);
-        Form1->setOuterSize(387, Form1->outerHeight());
-    }
+    emit lookReset();
     dxfCheckBox2->setChecked(true);
     CB1->setChecked(true);
     dxfCheckBox1->setChecked(true);
@@ -230,28 +201,13 @@ void TForm4::SpeedButton3Click()
     dxfCheckBox1Click();
 }
 
-void TForm4::Panel1Click()
-{
-    if (Form1)
-        Form1->setFontColor(swatchColor_);
-}
+void TForm4::Panel1Click() { emit windowFontColorChosen(swatchColor_); }
 
-void TForm4::CheckBox1Click()
-{
-    const bool active = !CheckBox1->checked();
-    if (Form3)
-        Form3->acFormMagnet1->setActive(active);
-    if (Form8)
-        Form8->acFormMagnet1->setActive(active);
-}
+void TForm4::CheckBox1Click() { emit magnetSwitched(!CheckBox1->checked()); }
 
 // The icon shows exactly when the box is checked, so box, icon and the stored
 // value never drift apart.
-void TForm4::dxfCheckBox1Click()
-{
-    if (Form1)
-        Form1->abfTrayIcon1->setVisible(dxfCheckBox1->checked());
-}
+void TForm4::dxfCheckBox1Click() { emit trayIconSwitched(dxfCheckBox1->checked()); }
 
 void TForm4::acLabel1Click()
 {

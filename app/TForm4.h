@@ -1,12 +1,14 @@
 #pragma once
 // The settings dialog: the playlist's font and background, a reset of the
-// main window's look, and five switches that other windows read.
+// main window's look, and five switches that other windows read. It reaches
+// no other window: it says what the user asked for through its signals.
+#include "Settings.h"
 #include "windowing/Colors.h"
 #include "windowing/Fonts.h"
 #include "windowing/FramedWindow.h"
 
 class QColorDialog;
-class QFontDialog;
+class FontDialog;
 class QFrame;
 class QLabel;
 class QTextEdit;
@@ -30,6 +32,10 @@ public:
     FontSpec lastFont() const { return lastFont_; }
     TColor lastColor() const { return lastColor_; }
 
+    // The check boxes show the options; the application keeps them.
+    Options options() const;
+    void setOptions(const Options& options);
+
     TColor swatchColor() const { return swatchColor_; }
     void setSwatchColor(TColor color);
 
@@ -45,7 +51,7 @@ public:
     TdxfCheckBox* dxfCheckBox1;
     TdxfCheckBox* CB3;
     TacLabel* acLabel1;
-    QFontDialog* FontDialog1;
+    FontDialog* FontDialog1;
     QColorDialog* ColorDialog1;
     TabfFormEffect* abfFormEffect;
 
@@ -56,6 +62,16 @@ public:
     void CheckBox1Click();     // magnet switch
     void dxfCheckBox1Click();  // tray switch
     void acLabel1Click();      // close
+
+signals:
+    void fontRequested();
+    void backgroundRequested();
+    // The playlist's look and the main window's size go back to their design.
+    void lookReset();
+    void windowFontColorChosen(TColor color);
+    void magnetSwitched(bool active);
+    void trayIconSwitched(bool visible);
+    void optionsChanged(const Options& options);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,11 +1,9 @@
 #pragma once
-// The window set with a temporary settings home and a folder of small
-// picture files, shared by the launcher and slide-show tests.
+// The media windows and the launcher over a fake media engine, with a folder
+// of small picture files, for the launcher tests.
+#include "FakeMediaEngine.h"
+#include "MediaWindowSet.h"
 #include "TestSupport.h"
-#include "app/Application.h"
-#include "app/ShellState.h"
-#include "app/TForm4.h"
-#include "styled/TdxfCheckBox.h"
 
 #include <QFile>
 #include <QImage>
@@ -15,28 +13,15 @@
 #include <optional>
 
 struct LauncherWindows : ::testing::Test {
-    TempConfigHome home;
     QTemporaryDir dir;
     std::optional<ModalWatcher> watching{std::in_place};
     ModalWatcher& watcher = *watching;
+    FakeMedia played;
+    MediaWindowSet windows{FakeMediaEngine::factory(played)};
 
-    void SetUp() override
-    {
-        Shell = ShellState();
-        Application::createWindows();
-        Form4->dxfCheckBox2->setChecked(true);
-        // The first start greets the user; that box is not the launcher's.
-        waitFor([this] { return !watcher.seen().isEmpty(); }, 300);
-        baseline = watcher.seen().size();
-    }
-    // Boxes seen since the set-up.
-    int boxes() const { return int(watcher.seen().size()) - baseline; }
-    int baseline = 0;
-    void TearDown() override
-    {
-        Application::destroyWindows();
-        Shell = ShellState();
-    }
+    MediaLauncher* launcher() const { return windows.launcher.get(); }
+    Playlist* playlist() { return &windows.playlist; }
+    int boxes() const { return int(watcher.seen().size()); }
 
     QString path(const QString& name) const { return dir.filePath(name); }
 

@@ -3,7 +3,6 @@
 #include "LauncherFixture.h"
 #include "app/MediaLauncher.h"
 #include "app/Playlist.h"
-#include "app/TForm1.h"
 #include "media/TForm2.h"
 #include "media/TForm3.h"
 #include "media/TForm8.h"
@@ -61,7 +60,7 @@ TEST_F(PictureAction, ShowsThePictureAtItsSizeInPictureMode)
 {
     Form2->show();
     Form8->show();
-    Form1->launcher()->launch(picture(QStringLiteral("small.bmp"), 320, 200, "BMP"));
+    launcher()->launch(picture(QStringLiteral("small.bmp"), 320, 200, "BMP"));
     EXPECT_TRUE(Form3->isVisible());
     EXPECT_FALSE(Form2->isVisible());
     EXPECT_FALSE(Form8->isVisible());
@@ -75,21 +74,21 @@ TEST_F(PictureAction, ShowsThePictureAtItsSizeInPictureMode)
 TEST_F(PictureAction, LargePicturesAreHalvedOnlyWithTheShrinkOption)
 {
     const QString file = picture(QStringLiteral("big.jpg"), 800, 600, "JPEG");
-    Form1->launcher()->launch(file);
+    launcher()->launch(file);
     EXPECT_EQ(QSize(Form3->outerWidth(), Form3->outerHeight()), QSize(400, 300));
     EXPECT_EQ(Form3->caption(), QStringLiteral("Изображение (50% от истинных размеров)"));
     ASSERT_NE(Form3->Image1->picture(), nullptr);
     EXPECT_EQ(Form3->Image1->picture()->size(), QSize(800, 600));  // always the full size
 
-    Form4->dxfCheckBox2->setChecked(false);
-    Form1->launcher()->launch(file);
+    windows.options.shrinkPictures = false;
+    launcher()->launch(file);
     EXPECT_EQ(QSize(Form3->outerWidth(), Form3->outerHeight()), QSize(800, 600));
     EXPECT_EQ(Form3->caption(), QStringLiteral("Изображение"));
 }
 
 TEST_F(PictureAction, HalvedJpegIsDecodedReducedAndAgainWhenTheWindowGrows)
 {
-    Form1->launcher()->launch(picture(QStringLiteral("huge.jpg"), 2400, 1600, "JPEG"));
+    launcher()->launch(picture(QStringLiteral("huge.jpg"), 2400, 1600, "JPEG"));
     const PictureFile* shown = Form3->Image1->picture();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isReduced());
@@ -104,10 +103,10 @@ TEST_F(PictureAction, GifAndIconDecode)
 {
     const QByteArray gif = QByteArray::fromHex(
         "474946383961010001008000000000" "00ffffff21f90401000000002c00000000010001000002024401003b");
-    Form1->launcher()->launch(bytes(QStringLiteral("dot.gif"), gif));
+    launcher()->launch(bytes(QStringLiteral("dot.gif"), gif));
     EXPECT_TRUE(Form3->isVisible());
     EXPECT_EQ(pictureErrors(), 0);
-    Form1->launcher()->launch(picture(QStringLiteral("i.ico"), 32, 32, "ICO"));
+    launcher()->launch(picture(QStringLiteral("i.ico"), 32, 32, "ICO"));
     EXPECT_TRUE(Form3->isVisible());
     EXPECT_EQ(pictureErrors(), 0);
 }
@@ -150,19 +149,19 @@ TEST_F(PictureAction, BadPicturesGiveThePictureErrorAndHideTheWindow)
     for (const auto& c : cases) {
         Form3->show();
         const int before = pictureErrors();
-        Form1->launcher()->launch(c.file);
+        launcher()->launch(c.file);
         EXPECT_EQ(pictureErrors(), before + 1) << c.name;
         EXPECT_FALSE(Form3->isVisible()) << c.name;
     }
     // And the program goes on: the next good picture shows.
-    Form1->launcher()->launch(picture(QStringLiteral("fine.bmp"), 100, 80, "BMP"));
+    launcher()->launch(picture(QStringLiteral("fine.bmp"), 100, 80, "BMP"));
     EXPECT_TRUE(Form3->isVisible());
 }
 
 TEST_F(PictureAction, EntriesWithoutAKindDoNothing)
 {
     Form3->show();
-    Form1->launcher()->launch(picture(QStringLiteral("mixed.Jpg"), 100, 80, "JPEG"));
+    launcher()->launch(picture(QStringLiteral("mixed.Jpg"), 100, 80, "JPEG"));
     EXPECT_TRUE(Form3->isVisible());
     EXPECT_EQ(Form3->caption(), QStringLiteral("Экран"));
     EXPECT_EQ(boxes(), 0);
@@ -171,7 +170,7 @@ TEST_F(PictureAction, EntriesWithoutAKindDoNothing)
 TEST_F(PictureAction, RunningTheSelectedEntryOfAnEmptyPlaylistFails)
 {
     try {
-        Form1->launcher()->runSelected();
+        launcher()->runSelected();
         ADD_FAILURE() << "no failure";
     } catch (const EListError& e) {
         EXPECT_EQ(e.message(), QStringLiteral("List index out of bounds (-1)"));
@@ -180,8 +179,42 @@ TEST_F(PictureAction, RunningTheSelectedEntryOfAnEmptyPlaylistFails)
 
 TEST_F(PictureAction, RunningSelectsTheFirstEntryWhenNoneIs)
 {
-    Form1->playlist()->setEntries({picture(QStringLiteral("one.bmp"), 90, 70, "BMP"), path(QStringLiteral("x.mp3"))});
-    Form1->launcher()->runSelected();
-    EXPECT_EQ(Form1->playlist()->selectedIndex(), 0);
+    playlist()->setEntries({picture(QStringLiteral("one.bmp"), 90, 70, "BMP"), path(QStringLiteral("x.mp3"))});
+    launcher()->runSelected();
+    EXPECT_EQ(playlist()->selectedIndex(), 0);
     EXPECT_TRUE(Form3->isVisible());
+}
+
+TEST_F(LauncherWindows, MusicAndVideoGoThroughTheMediaWindowsWithAnyEngine)
+{
+    played.lengthMs = 7000;
+    EXPECT_TRUE(launcher()->playMusic(QStringLiteral("/x/a.mp3")));
+    ASSERT_FALSE(played.commands.isEmpty());
+    EXPECT_EQ(played.commands.first(), QStringLiteral("open /x/a.mp3"));
+    EXPECT_EQ(played.commands.last(), QStringLiteral("play"));
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_EQ(Form2->P1->max(), 7000);
+    EXPECT_TRUE(Form2->Timer1->enabled());
+
+    played.video = true;
+    played.natural = QSize(333, 222);
+    EXPECT_TRUE(launcher()->playVideo(QStringLiteral("/x/v.avi")));
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(Form2->Timer1->enabled());
+    EXPECT_TRUE(Form8->isVisible());
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Form3->caption(), QStringLiteral("Экран"));
+    EXPECT_TRUE(Form3->showsVideo());
+    EXPECT_EQ(QSize(Form3->clientWidth(), Form3->clientHeight()), QSize(333, 222));
+    EXPECT_EQ(QSize(windows.state.VideoNaturalWidth, windows.state.VideoNaturalHeight), QSize(333, 222));
+
+    // A file the engine refuses: its message, and nothing left on the screen.
+    played.openResult = MediaResult::NotMedia;
+    EXPECT_FALSE(launcher()->playVideo(QStringLiteral("/x/bad.avi")));
+    EXPECT_FALSE(Form8->isVisible());
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_FALSE(Form3->showsVideo());
+    EXPECT_FALSE(Form8->Timer1->enabled());
+    ASSERT_EQ(boxes(), 1);
+    EXPECT_EQ(watcher.seen().last().caption, QStringLiteral("Error"));
 }

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -42,13 +43,14 @@ struct MainWindow : ::testing::Test {
     TempConfigHome home;
     std::optional<ModalWatcher> watching{std::in_place};
     ModalWatcher& watcher = *watching;
+    std::optional<Application> shell;
     Playlist* list = nullptr;
     quint64 wheelTime = 0;
 
     void SetUp() override
     {
-        Shell = ShellState();
-        Application::createWindows();
+        shell.emplace();
+        shell->createWindows();
         watching.emplace();  // forget the first-start greeting
         list = Form1->playlist();
         QApplication::setActiveWindow(Form1);
@@ -56,8 +58,7 @@ struct MainWindow : ::testing::Test {
     }
     void TearDown() override
     {
-        Application::destroyWindows();
-        Shell = ShellState();
+        shell.reset();
     }
     void fill(int n)
     {
@@ -124,10 +125,10 @@ TEST_F(MainWindow, FunctionAndLetterKeysOpenTheirWindows)
 {
     Form1->ListBox1->setFocus();
     QTest::keyClick(Form1->ListBox1, Qt::Key_F);
-    EXPECT_TRUE(Shell.SlideShowActive);
+    EXPECT_TRUE(shell->state().SlideShowActive);
     QApplication::setActiveWindow(Form1);
     QTest::keyClick(Form1->ListBox1, Qt::Key_F);
-    EXPECT_FALSE(Shell.SlideShowActive);
+    EXPECT_FALSE(shell->state().SlideShowActive);
     QTest::keyClick(Form1->ListBox1, Qt::Key_G);
     EXPECT_TRUE(Form1->Panel1->isVisible());
     // Shift with a letter is not a menu key.
@@ -160,7 +161,7 @@ TEST_F(MainWindow, FunctionAndLetterKeysOpenTheirWindows)
     EXPECT_EQ(watcher.seen().last().caption, QStringLiteral("О О программе"));
 }
 
-TEST_F(MainWindow, EveryMenuItemHasAPictureAndItsHint)
+TEST_F(MainWindow, EveryMenuItemShowsItsPictureAndPutsItsHintOnTheStatusLine)
 {
     int items = 0;
     for (QMenu* menu : std::initializer_list<QMenu*>{Form1->N1, Form1->N2, Form1->N3, Form1->N19, Form1->N4,
@@ -169,28 +170,31 @@ TEST_F(MainWindow, EveryMenuItemHasAPictureAndItsHint)
             if (a->isSeparator())
                 continue;
             ++items;
-            EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
-            if (a != Form1->AHMMenuItem49)
-                EXPECT_FALSE(a->statusTip().isEmpty()) << a->objectName().toStdString();
+            const std::string name = a->objectName().toStdString();
+            EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << name;
+            a->hover();
+            if (a == Form1->AHMMenuItem49)
+                EXPECT_TRUE(Form1->statusText().isEmpty()) << name;
+            else
+                EXPECT_FALSE(Form1->statusText().isEmpty()) << name;
+            EXPECT_FALSE(Form1->statusText().startsWith(QLatin1Char('|'))) << name;
         }
     EXPECT_GT(items, 0);
+}
+
+TEST_F(MainWindow, PlaylistRowsGrowWithTheFontAndNeverShrinkBelowSixteen)
+{
+    fill(2);
     const struct {
-        QAction* item;
-        const char* caption;
-        const char* key;
-    } main[] = {
-        {Form1->N5, "Открыть...", "F2"},         {Form1->N6, "Выход", "F10"},
-        {Form1->N7, "Добавить файл...", "Ins"},  {Form1->N8, "Удалить файл", "Del"},
-        {Form1->N9, "Загрузить плей-лист...", "Z"}, {Form1->N10, "Сохранить плей-лист...", "X"},
-        {Form1->N22, "Очистить плейлист", "C"},  {Form1->N11, "Запустить файл", "F5"},
-        {Form1->N12, "Настройки...", "F6"},      {Form1->N16, "Thumbs смотрельщик...", "T"},
-        {Form1->N15, "О системе...", "F9"},      {Form1->NZ20, "Запустить слайд-шоу", "F"},
-        {Form1->NZ21, "Задержка", "G"},          {Form1->N18, "Дополнительно", "D"},
-        {Form1->N13, "Справка...", "F1"},        {Form1->N14, "О программе", "O"},
-    };
-    for (const auto& m : main) {
-        EXPECT_EQ(m.item->text(), QString::fromUtf8(m.caption));
-        EXPECT_EQ(m.item->shortcut(), QKeySequence(QString::fromLatin1(m.key))) << m.caption;
+        int height;
+        int least;
+    } cases[] = {{-8, 16}, {-13, 16}, {-30, 30}, {-48, 48}};
+    for (const auto& c : cases) {
+        Form1->setListFont(fontSpec(QStringLiteral("DejaVu Sans"), c.height));
+        const int row = Form1->ListBox1->visualRect(list->index(0)).height();
+        EXPECT_GE(row, c.least) << c.height;
+        EXPECT_GE(row, QFontMetrics(Form1->ListBox1->font()).height()) << c.height;
+        EXPECT_EQ(Form1->ListBox1->visualRect(list->index(1)).top(), row) << c.height;
     }
 }
 
@@ -259,12 +263,12 @@ TEST_F(MainWindow, DelayPanelConfirmsOrAsksAgain)
         {"", 1, true, "Введите другое значение"},
     };
     for (const auto& c : cases) {
-        Shell.SlideDelay = 99;
+        shell->state().SlideDelay = 99;
         Form1->AHMMenuItem11->trigger();
         ASSERT_TRUE(Form1->Panel1->isVisible());
         Form1->Edit1->setText(QString::fromUtf8(c.text));
         QTest::mouseClick(Form1->BitBtn1, Qt::LeftButton);
-        EXPECT_EQ(Shell.SlideDelay, c.delay) << c.text;
+        EXPECT_EQ(shell->state().SlideDelay, c.delay) << c.text;
         EXPECT_EQ(Form1->Panel1->isVisible(), c.panelAgain) << c.text;
         EXPECT_EQ(Form1->Edit1->text(), QString::fromUtf8(c.fieldAfter));
     }
@@ -299,13 +303,13 @@ TEST_F(MainWindow, SlideShowItemsToggleTogether)
 {
     for (QAction* item : {Form1->AHMMenuItem3, Form1->NZ20}) {
         item->trigger();
-        EXPECT_TRUE(Shell.SlideShowActive);
+        EXPECT_TRUE(shell->state().SlideShowActive);
         EXPECT_TRUE(Form1->Timer1->enabled());
         EXPECT_EQ(Form1->Timer1->interval(), 100);
         EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Остановить слайд-шоу"));
         EXPECT_EQ(Form1->AHMMenuItem3->text(), QStringLiteral("Остановить слайд-шоу"));
         item->trigger();
-        EXPECT_FALSE(Shell.SlideShowActive);
+        EXPECT_FALSE(shell->state().SlideShowActive);
         EXPECT_FALSE(Form1->Timer1->enabled());
         EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Запустить слайд-шоу"));
         EXPECT_EQ(Form1->AHMMenuItem3->text(), QStringLiteral("Запустить слайд-шоу"));

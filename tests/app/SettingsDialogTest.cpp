@@ -10,14 +10,15 @@
 #include "platform/DesktopServices.h"
 #include "styled/TacLabel.h"
 #include "styled/TdxfCheckBox.h"
+#include "windowing/FontDialog.h"
 #include "windowing/TabfFormEffect.h"
 #include "windowing/TabfTrayIcon.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -30,58 +31,86 @@ namespace {
 struct SettingsDialog : ::testing::Test {
     TempConfigHome home;
     std::optional<ModalWatcher> watching{std::in_place};
+    std::optional<Application> shell;
 
     void SetUp() override
     {
-        Shell = ShellState();
-        Application::createWindows();
+        shell.emplace();
+        shell->createWindows();
     }
     void TearDown() override
     {
-        Application::destroyWindows();
-        Shell = ShellState();
+        shell.reset();
     }
 };
 
-TEST_F(SettingsDialog, ControlsStandWhereTheyBelong)
+// The dialog alone: what it asks for, it asks through its signals.
+struct DialogAlone : ::testing::Test {
+    TForm4 dialog;
+    QList<Options> changes;
+    DialogAlone()
+    {
+        QObject::connect(&dialog, &TForm4::optionsChanged, [this](const Options& o) { changes << o; });
+    }
+};
+
+TEST_F(DialogAlone, EachOptionBoxSwitchesItsOwnOption)
 {
     const struct {
-        QWidget* control;
-        QRect place;
+        TdxfCheckBox* TForm4::*box;
         const char* caption;
-        bool checked;
+        bool Options::*option;
     } cases[] = {
-        {Form4->CheckBox1, {0, 112, 173, 18}, "Отключить  примагничивание", false},
-        {Form4->dxfCheckBox2, {0, 136, 199, 18}, "Уменьшать большие изображения", true},
-        {Form4->CB1, {0, 160, 183, 18}, "Загружать последний плейлист", true},
-        {Form4->dxfCheckBox1, {0, 184, 147, 18}, "Показавать иконку трее", true},
-        {Form4->CB3, {0, 208, 202, 18}, "Колёсико изм. размеры плейлиста", true},
+        {&TForm4::dxfCheckBox2, "Уменьшать большие изображения", &Options::shrinkPictures},
+        {&TForm4::CB1, "Загружать последний плейлист", &Options::loadLastPlaylist},
+        {&TForm4::dxfCheckBox1, "Показавать иконку трее", &Options::trayIcon},
+        {&TForm4::CB3, "Колёсико изм. размеры плейлиста", &Options::wheelResize},
     };
     for (const auto& c : cases) {
-        auto* box = static_cast<TdxfCheckBox*>(c.control);
-        EXPECT_EQ(box->geometry(), c.place) << c.caption;
+        TdxfCheckBox* box = dialog.*c.box;
         EXPECT_EQ(box->text(), QString::fromUtf8(c.caption));
-        EXPECT_EQ(box->checked(), c.checked) << c.caption;
+        changes.clear();
+        box->click();
+        Options expected;
+        expected.*c.option = false;
+        ASSERT_EQ(changes.size(), 1) << c.caption;
+        EXPECT_EQ(changes.last(), expected) << c.caption;
+        box->click();
+        EXPECT_EQ(changes.last(), Options{}) << c.caption;
     }
-    EXPECT_EQ(Form4->Label1->geometry(), QRect(0, 72, 169, 37));
-    EXPECT_EQ(Form4->Panel1->geometry(), QRect(168, 72, 33, 37));
-    EXPECT_EQ(Form4->acLabel1->geometry(), QRect(39, 223, 121, 33));
-    EXPECT_EQ(Form4->acLabel1->text(), QStringLiteral("Закрыть"));
-    EXPECT_EQ(Form4->acLabel1->lookFont(TacLabel::Look::Normal).color, clNavy);
-    EXPECT_EQ(Form4->acLabel1->lookFont(TacLabel::Look::Hover).style, fsBold | fsUnderline);
-    EXPECT_EQ(Form4->acLabel1->lookFont(TacLabel::Look::Pressed).style, int(fsBold));
-    EXPECT_EQ(Form4->abfFormEffect->shaking().amplitude, 13u);
-    EXPECT_EQ(Form4->abfFormEffect->shaking().interval, 27u);
-    EXPECT_EQ(Form4->abfFormEffect->shaking().time, 666u);
-    EXPECT_FALSE(Form4->abfFormEffect->autoDrag());
+    // The magnet switch is not an option: it only says whether magnets act.
+    QSignalSpy magnets(&dialog, &TForm4::magnetSwitched);
+    changes.clear();
+    dialog.CheckBox1->click();
+    ASSERT_EQ(magnets.size(), 1);
+    EXPECT_FALSE(magnets.at(0).at(0).toBool());
+    EXPECT_TRUE(changes.isEmpty());
 }
 
-TEST_F(SettingsDialog, WheelTextFollowsTheServer)
+TEST_F(DialogAlone, ButtonsAskTheApplicationAndReachNoWindow)
 {
-    EXPECT_EQ(TForm4::wheelText(false), QStringLiteral("Не определено колёсико у мышки"));
-    EXPECT_EQ(TForm4::wheelText(true), QStringLiteral("Определено колёсико у мышки \nзначит вы можете изменять "
-                                                      "размеры \nнекоторых окон этим колёсиком"));
-    EXPECT_EQ(Form4->Label1->text(), TForm4::wheelText(DesktopServices::hasMouseWheel()));
+    QSignalSpy font(&dialog, &TForm4::fontRequested);
+    QSignalSpy background(&dialog, &TForm4::backgroundRequested);
+    QSignalSpy reset(&dialog, &TForm4::lookReset);
+    QSignalSpy tray(&dialog, &TForm4::trayIconSwitched);
+    QSignalSpy swatch(&dialog, &TForm4::windowFontColorChosen);
+    dialog.SpeedButton1->click();
+    dialog.SpeedButton2->click();
+    EXPECT_EQ(font.size(), 1);
+    EXPECT_EQ(background.size(), 1);
+
+    dialog.dxfCheckBox1->setChecked(false);
+    tray.clear();
+    dialog.SpeedButton3->click();
+    EXPECT_EQ(reset.size(), 1);
+    EXPECT_TRUE(dialog.dxfCheckBox1->checked());
+    ASSERT_FALSE(tray.isEmpty());
+    EXPECT_TRUE(tray.last().at(0).toBool());
+
+    dialog.setSwatchColor(clRed);
+    QTest::mouseClick(dialog.Panel1, Qt::LeftButton);
+    ASSERT_EQ(swatch.size(), 1);
+    EXPECT_EQ(swatch.at(0).at(0).value<TColor>(), clRed);
 }
 
 TEST(CheckBox, ClickTogglesAndActsCodeActsOnlyOnChange)
@@ -156,23 +185,20 @@ TEST_F(SettingsDialog, MagnetSwitchTurnsBothMagnetsOffAndOn)
     EXPECT_TRUE(Form8->acFormMagnet1->active());
 }
 
-TEST_F(SettingsDialog, StoredOptionsComeBackAtStartUp)
+TEST_F(SettingsDialog, OptionsShownAndChangedFlowBetweenBoxesAndTheApplication)
 {
-    Shell.StoredShrinkPictures = false;
-    Shell.StoredLoadLastPlaylist = false;
-    Shell.StoredTrayIcon = false;
-    Shell.StoredWheelResize = false;
-    Form4->FormCreate();
-    EXPECT_FALSE(Form4->dxfCheckBox2->checked());
-    EXPECT_FALSE(Form4->CB1->checked());
-    EXPECT_FALSE(Form4->dxfCheckBox1->checked());
-    EXPECT_FALSE(Form4->CB3->checked());
+    const Options stored{.shrinkPictures = false, .loadLastPlaylist = false, .trayIcon = false, .wheelResize = false};
+    Form4->setOptions(stored);
+    EXPECT_EQ(Form4->options(), stored);
+    EXPECT_EQ(shell->settings().options, stored);
     EXPECT_FALSE(Form1->abfTrayIcon1->visible());
     EXPECT_TRUE(Form1->isVisible());
 
-    Shell.StoredTrayIcon = true;
-    Form4->FormCreate();
-    EXPECT_TRUE(Form4->dxfCheckBox1->checked());
+    // A click on a box changes the option in force, which the wheel then reads.
+    Form4->CB3->click();
+    EXPECT_TRUE(shell->settings().options.wheelResize);
+    Form4->setOptions(Options{});
+    EXPECT_EQ(shell->settings().options, Options{});
     EXPECT_TRUE(Form1->abfTrayIcon1->visible());
 }
 
@@ -206,23 +232,19 @@ void answerNext(Dialog* dialog, Value value, Value* openedWith, Read read, Write
 TEST_F(SettingsDialog, FontAndColourDialogsOpenWithTheirLastChoice)
 {
     watching.reset();
-    EXPECT_EQ(Form4->lastFont(), FontSpec());  // "MS Sans Serif", -11 at first
-
-    QFont chosen(QStringLiteral("DejaVu Serif"));
-    chosen.setPixelSize(17);
-    chosen.setItalic(true);
-    QFont opened;
-    answerNext(Form4->FontDialog1, chosen, &opened, [](QFontDialog* d) { return d->currentFont(); },
-               [](QFontDialog* d, const QFont& f) { d->setCurrentFont(f); });
+    const FontSpec chosen = fontSpec(QStringLiteral("DejaVu Serif"), -17, fsItalic, clMaroon, 204);
+    FontSpec opened;
+    auto readFont = [](FontDialog* d) { return d->fontSpec(); };
+    auto writeFont = [](FontDialog* d, const FontSpec& f) { d->setFontSpec(f); };
+    answerNext(Form4->FontDialog1, chosen, &opened, readFont, writeFont);
     Form1->AHMMenuItem9->trigger();
-    EXPECT_EQ(Form1->listFont().name, QStringLiteral("DejaVu Serif"));
-    EXPECT_TRUE(Form1->listFont().style & fsItalic);
+    EXPECT_EQ(opened, FontSpec());
+    EXPECT_EQ(Form1->listFont(), chosen);
 
-    answerNext(Form4->FontDialog1, QFont(QStringLiteral("DejaVu Sans")), &opened,
-               [](QFontDialog* d) { return d->currentFont(); },
-               [](QFontDialog* d, const QFont& f) { d->setCurrentFont(f); });
+    // Opened again from the dialog's own button, it shows the last choice.
+    answerNext(Form4->FontDialog1, fontSpec(QStringLiteral("DejaVu Sans"), -13), &opened, readFont, writeFont);
     Form4->SpeedButton1->click();
-    EXPECT_EQ(opened.family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(opened, chosen);
 
     QColor openedColor;
     answerNext(Form4->ColorDialog1, QColor(10, 20, 30), &openedColor,

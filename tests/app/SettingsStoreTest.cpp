@@ -4,17 +4,20 @@
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/Playlist.h"
+#include "app/SettingsStore.h"
 #include "app/ShellState.h"
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "media/TForm2.h"
 #include "media/TForm3.h"
+#include "platform/TRegistry.h"
 #include "platform/UserRegistry.h"
 #include "styled/TdxfCheckBox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -24,6 +27,7 @@ namespace {
 struct Startup : ::testing::Test {
     TempConfigHome home;
     std::optional<ModalWatcher> watcher;
+    std::optional<Application> shell;
 
     QString storeFile() const { return UserRegistry::defaultPath(); }
     QByteArray storeText() const
@@ -40,13 +44,13 @@ struct Startup : ::testing::Test {
     }
     void start()
     {
-        Shell = ShellState();
         watcher.emplace();
-        Application::createWindows();
+        shell.emplace();
+        shell->createWindows();
     }
     void stop()
     {
-        Application::destroyWindows();
+        shell.reset();
         watcher.reset();
     }
     void TearDown() override
@@ -79,8 +83,8 @@ TEST_F(Startup, FirstStartShowsTheDesignAndGreetsOnce)
     EXPECT_EQ(Form1->listColor(), clSilver);
     EXPECT_EQ(Form1->playlist()->count(), 0);
     EXPECT_EQ(Form1->Edit1->text(), QStringLiteral("1"));
-    EXPECT_EQ(Shell.SlideDelay, 1);
-    EXPECT_EQ(Shell.StartCount, 0);
+    EXPECT_EQ(shell->state().SlideDelay, 1);
+    EXPECT_EQ(shell->state().StartCount, 0);
     ASSERT_EQ(watcher->seen().size(), 1);
     EXPECT_EQ(watcher->seen()[0].caption, QStringLiteral("Information"));
     EXPECT_EQ(watcher->seen()[0].text, QStringLiteral("Программа запущена первый раз.\nПрочтите помощь-справка"));
@@ -120,14 +124,14 @@ TEST_F(Startup, CloseWritesEverythingAndTheNextStartRestoresIt)
 
     start();
     EXPECT_TRUE(watcher->seen().isEmpty());
-    EXPECT_EQ(Shell.StartCount, 1);
+    EXPECT_EQ(shell->state().StartCount, 1);
     EXPECT_EQ(Form1->playlist()->entries(), (QStringList{"/home/u/a.jpg", "", "/home/u/песня.mp3"}));
     EXPECT_EQ(Form1->geometry(), QRect(-4, 100, 500, 300));
     EXPECT_EQ(Form2->pos(), QPoint(10, 20));
     font.setSize(font.size());
     EXPECT_EQ(Form1->listFont(), font);
     EXPECT_EQ(Form1->listColor(), clTan);
-    EXPECT_EQ(Shell.SlideDelay, 5);
+    EXPECT_EQ(shell->state().SlideDelay, 5);
     EXPECT_FALSE(Form4->CB3->checked());
     EXPECT_TRUE(storeText().contains("\"N\"=dword:00000002"));
 }
@@ -138,8 +142,8 @@ TEST_F(Startup, AStoreWithTheCounterOnlyKeepsTheDesignQuietly)
     start();
     EXPECT_TRUE(watcher->seen().isEmpty());
     EXPECT_EQ(Form1->geometry(), QRect(211, 292, 480, 267));
-    EXPECT_EQ(Shell.SlideDelay, 1);
-    EXPECT_EQ(Shell.StartCount, 1);
+    EXPECT_EQ(shell->state().SlideDelay, 1);
+    EXPECT_EQ(shell->state().StartCount, 1);
     EXPECT_TRUE(storeText().contains("\"N\"=dword:00000002"));
 }
 
@@ -156,7 +160,7 @@ TEST_F(Startup, MistypedValuesKeepTheirDesignAndAreReportedOnce)
     EXPECT_EQ(Form1->outerWidth(), 500);  // later values are still read
     EXPECT_EQ(Form1->listFont().style, fsBold | fsItalic);
     EXPECT_EQ(Form1->Edit1->text(), QStringLiteral("Введите другое значение"));
-    EXPECT_EQ(Shell.SlideDelay, 1);
+    EXPECT_EQ(shell->state().SlideDelay, 1);
     EXPECT_EQ(Form3->pos(), QPoint(40, 50));  // places are restored although the start was not counted
     EXPECT_TRUE(storeText().contains("\"N\"=\"seven\""));
 }
@@ -169,14 +173,14 @@ TEST_F(Startup, APlaceOffEveryScreenFallsBackToTheDesignPlace)
     start();
     EXPECT_EQ(Form1->pos(), QPoint(211, 292));
     EXPECT_EQ(Form2->pos(), QPoint(160, 549));
-    EXPECT_EQ(Shell.StartCount, 3);
+    EXPECT_EQ(shell->state().StartCount, 3);
 }
 
 TEST_F(Startup, TheCounterStopsAtItsLargestValue)
 {
     writeStore(kHeader + "\"N\"=dword:7fffffff\n");
     start();
-    EXPECT_EQ(Shell.StartCount, 2147483647);
+    EXPECT_EQ(shell->state().StartCount, 2147483647);
     EXPECT_TRUE(storeText().contains("\"N\"=dword:7fffffff"));
 }
 
@@ -206,4 +210,74 @@ TEST_F(Startup, AFailedWriteAtCloseKeepsTheOldFileAndTheWindowOpen)
     ASSERT_FALSE(watcher->seen().isEmpty());
     EXPECT_EQ(watcher->seen().last().text, QStringLiteral("Failed to set data for 'Fon'"));
     EXPECT_EQ(storeText(), before);
+}
+
+TEST_F(Startup, StoredNumbersAtTheEndsOfTheRangeGiveTheDesignPlaceAndSize)
+{
+    writeStore(kHeader + "\"F1_w\"=dword:00000000\n\"F1_h\"=dword:ffffffff\n\"N\"=dword:00000003\n"
+                         "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n"
+                         "\"f1_l\"=dword:7fffffff\n\"f1_t\"=dword:7fffffff\n"
+                         "\"f3_l\"=dword:80000000\n\"f3_t\"=dword:7fffffff\n");
+    start();
+    EXPECT_EQ(Form1->geometry(), QRect(211, 292, 480, 267));
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(Form3->pos(), QPoint(277, 0));
+}
+
+namespace {
+
+// The store as a value, without windows: what save writes, load and
+// loadPlaces give back, in the store's own file.
+struct StoreValue : ::testing::Test {
+    QTemporaryDir dir;
+    QString file() const { return dir.filePath(QStringLiteral("user.reg")); }
+};
+
+Settings unusualSettings()
+{
+    Settings s;
+    s.listColor = clTan;
+    s.width = 500;
+    s.height = 300;
+    s.playlist = QStringLiteral("/a.jpg\r\n\r\n/песня.mp3\r\n");
+    s.options = {.shrinkPictures = false, .loadLastPlaylist = true, .trayIcon = false, .wheelResize = true};
+    s.listFont = fontSpec(QStringLiteral("DejaVu Sans"), -16, fsUnderline | fsStrikeOut, clMaroon, 0);
+    s.listFont.setSize(s.listFont.size());
+    s.delayText = QStringLiteral("Введите другое значение");
+    s.main = {-4, 100};
+    s.music = {10, 20};
+    s.screen = {-300, -200};
+    s.settingsDialog = {1, 2};
+    s.video = {3, 4};
+    s.thumbnails = {5, 6};
+    return s;
+}
+
+}  // namespace
+
+TEST_F(StoreValue, WhatIsSavedLoadsBackWhole)
+{
+    const Settings saved = unusualSettings();
+    {
+        TRegistry reg(file());
+        SettingsStore::save(reg, saved);
+    }
+    SettingsStore::ReadFailure failure;
+    TRegistry reg(file());
+    Settings loaded = SettingsStore::load(reg, failure);
+    SettingsStore::loadPlaces(reg, loaded, failure);
+    EXPECT_EQ(loaded, saved);
+    EXPECT_TRUE(failure.message.isEmpty());
+}
+
+TEST_F(StoreValue, AnEmptyStoreLoadsTheDesignAndCountsAFirstStart)
+{
+    SettingsStore::ReadFailure failure;
+    TRegistry reg(file());
+    EXPECT_EQ(SettingsStore::load(reg, failure), Settings());
+    const SettingsStore::StartCount count = SettingsStore::countStart(reg, failure);
+    EXPECT_EQ(count.before, 0);
+    EXPECT_TRUE(count.first);
+    EXPECT_EQ(SettingsStore::countStart(reg, failure).before, 1);
+    EXPECT_TRUE(failure.message.isEmpty());
 }

@@ -1,29 +1,56 @@
-// The slide show: its steps over the playlist, the timer's rhythm, stopping
-// from the screen window, and the quiet handling of empty playlists and of
-// ticks while a picture error is on screen.
-#include "LauncherFixture.h"
-#include "app/Playlist.h"
+// The slide show alone, over the media windows with a fake engine: its steps
+// over the playlist, the timer's rhythm, stopping from the screen window, and
+// the quiet handling of empty playlists and of ticks while a picture error is
+// on screen.
+#include "FakeMediaEngine.h"
+#include "MediaWindowSet.h"
+#include "TestSupport.h"
 #include "app/SlideShow.h"
-#include "app/TForm1.h"
-#include "media/TForm2.h"
-#include "media/TForm3.h"
 #include "windowing/Timer.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QHash>
+#include <QFile>
+#include <QImage>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 namespace {
 
-struct SlideShowSteps : LauncherWindows {
-    Playlist* list() const { return Form1->playlist(); }
-    SlideShow* show() const { return Form1->slideShow(); }
-    Timer* timer() const { return Form1->Timer1; }
+struct SlideShowSteps : ::testing::Test {
+    QTemporaryDir dir;
+    std::optional<ModalWatcher> watching{std::in_place};
+    FakeMedia played;
+    MediaWindowSet windows{FakeMediaEngine::factory(played)};
+    ShellState& state = windows.state;
+    Timer slideTimer{nullptr, 100, false};
+    QAction toggleItem{QStringLiteral("Запустить слайд-шоу")};
+    SlideShow slides{state, windows.playlist, *windows.launcher, slideTimer, {&toggleItem}};
 
+    // Wired as the application wires it.
+    SlideShowSteps()
+    {
+        slideTimer.onTimer = [this] { slides.step(); };
+        Form3->onClosed = [this] { slides.stop(); };
+    }
+
+    Playlist* list() { return &windows.playlist; }
+    SlideShow* show() { return &slides; }
+    Timer* timer() { return &slideTimer; }
+    int boxes() const { return int(watching->seen().size()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString picture(const QString& name, int width, int height, const char* format)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(QColor(30, 120, 200));
+        EXPECT_TRUE(image.save(path(name), format)) << name.toStdString();
+        return path(name);
+    }
     void expectShowing(const QString& caption, QSize outer)
     {
         EXPECT_TRUE(Form3->isVisible());
@@ -36,12 +63,12 @@ struct SlideShowSteps : LauncherWindows {
 
 TEST_F(SlideShowSteps, FollowsThePlaylistOverNonPictureEntries)
 {
-    Shell.SlideDelay = 2;
+    state.SlideDelay = 2;
     list()->setEntries({picture(QStringLiteral("a.jpg"), 200, 100, "JPEG"), path(QStringLiteral("b.mp3")),
                         picture(QStringLiteral("c.bmp"), 300, 150, "BMP")});
     list()->setSelectedIndex(0);
     show()->toggle();
-    EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Остановить слайд-шоу"));
+    EXPECT_EQ(toggleItem.text(), QStringLiteral("Остановить слайд-шоу"));
     EXPECT_EQ(timer()->interval(), 100);
     EXPECT_TRUE(timer()->isArmed());
 
@@ -71,44 +98,44 @@ TEST_F(SlideShowSteps, FollowsThePlaylistOverNonPictureEntries)
 
 TEST_F(SlideShowSteps, RunsOnItsOwnTimerFromTheFirstHundredMilliseconds)
 {
-    Shell.SlideDelay = 1;
+    state.SlideDelay = 1;
     list()->setEntries({picture(QStringLiteral("only.bmp"), 120, 90, "BMP")});
-    QElapsedTimer clock;
-    clock.start();
     show()->toggle();
-    ASSERT_TRUE(waitFor([] { return Form3->isVisible(); }, 2000));
-    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_EQ(timer()->interval(), SlideShow::kFirstStepMs);
+    EXPECT_TRUE(timer()->isArmed());
+    ASSERT_TRUE(waitFor([] { return Form3->isVisible(); }, 30000));
     EXPECT_EQ(timer()->interval(), 1000);
     // A single picture is shown again at every step.
     Form3->hide();
-    ASSERT_TRUE(waitFor([] { return Form3->isVisible(); }, 3000));
+    ASSERT_TRUE(waitFor([] { return Form3->isVisible(); }, 30000));
+    EXPECT_TRUE(state.SlideShowActive);
 }
 
 TEST_F(SlideShowSteps, ClosingTheScreenWindowStopsIt)
 {
-    Shell.SlideDelay = 2;
+    state.SlideDelay = 2;
     list()->setEntries({picture(QStringLiteral("p.bmp"), 120, 90, "BMP")});
     show()->toggle();
     show()->step();
     ASSERT_TRUE(Form3->isVisible());
     Form3->close();
-    EXPECT_FALSE(Shell.SlideShowActive);
+    EXPECT_FALSE(state.SlideShowActive);
     EXPECT_FALSE(timer()->enabled());
-    EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Запустить слайд-шоу"));
+    EXPECT_EQ(toggleItem.text(), QStringLiteral("Запустить слайд-шоу"));
     // Started again, it goes on after the selected entry.
     show()->toggle();
-    EXPECT_TRUE(Shell.SlideShowActive);
+    EXPECT_TRUE(state.SlideShowActive);
 }
 
 TEST_F(SlideShowSteps, DelayOfZeroShowsOnePictureAndStandsStill)
 {
-    Shell.SlideDelay = 0;
+    state.SlideDelay = 0;
     list()->setEntries({picture(QStringLiteral("p.bmp"), 120, 90, "BMP")});
     show()->toggle();
     show()->step();
     EXPECT_TRUE(Form3->isVisible());
     EXPECT_FALSE(timer()->isArmed());
-    EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Остановить слайд-шоу"));
+    EXPECT_EQ(toggleItem.text(), QStringLiteral("Остановить слайд-шоу"));
 }
 
 TEST(SlideShowDelay, SecondsBecomeMillisecondsWithoutOverflow)
@@ -125,17 +152,17 @@ TEST_F(SlideShowSteps, EmptyPlaylistStopsQuietly)
 {
     show()->toggle();
     show()->step();
-    EXPECT_FALSE(Shell.SlideShowActive);
+    EXPECT_FALSE(state.SlideShowActive);
     EXPECT_FALSE(timer()->enabled());
-    EXPECT_EQ(Form1->NZ20->text(), QStringLiteral("Запустить слайд-шоу"));
+    EXPECT_EQ(toggleItem.text(), QStringLiteral("Запустить слайд-шоу"));
 
     list()->setEntries({path(QStringLiteral("x.mp3"))});
     show()->toggle();
     show()->step();
-    EXPECT_TRUE(Shell.SlideShowActive);
+    EXPECT_TRUE(state.SlideShowActive);
     list()->clear();  // emptied while running
     show()->step();
-    EXPECT_FALSE(Shell.SlideShowActive);
+    EXPECT_FALSE(state.SlideShowActive);
     EXPECT_EQ(boxes(), 0);
 }
 
@@ -145,30 +172,30 @@ TEST_F(SlideShowSteps, TicksWhileThePictureErrorIsOpenAreIgnored)
     list()->setEntries({path(QStringLiteral("missing.jpg"))});
     show()->toggle();
 
-    // Closes every dialog 150 ms after it appeared and counts them; a second
-    // dialog on top of the first would be counted too.
-    QHash<QWidget*, qint64> openedAt;
-    QElapsedTimer clock;
-    clock.start();
+    // While the first picture error is open, three more ticks come; then the
+    // box is closed. A second box on top of the first would be counted too.
+    QSet<QWidget*> seen;
+    bool ticked = false;
     QTimer closer;
     closer.setInterval(10);
     QObject::connect(&closer, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             return;
-        if (!openedAt.contains(modal))
-            openedAt.insert(modal, clock.elapsed());
-        else if (clock.elapsed() - openedAt.value(modal) > 150)
-            modal->close();
+        seen.insert(modal);
+        if (!ticked) {
+            ticked = true;
+            for (int i = 0; i < 3; ++i)
+                show()->step();
+            return;
+        }
+        modal->close();
     });
     closer.start();
-    QTimer::singleShot(50, [&] {
-        for (int i = 0; i < 3; ++i)
-            show()->step();
-    });
     show()->step();
-    EXPECT_EQ(openedAt.size(), 1);
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(seen.size(), 1);
     EXPECT_EQ(list()->selectedIndex(), 0);
-    EXPECT_TRUE(Shell.SlideShowActive);  // a bad picture does not end the show
+    EXPECT_TRUE(state.SlideShowActive);  // a bad picture does not end the show
     show()->stop();
 }

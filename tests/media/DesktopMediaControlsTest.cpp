@@ -36,7 +36,7 @@ TEST(DesktopMediaControls, DriveTheMusicWindow)
     const QString path = fixture(Fixture::Wav);
     ASSERT_FALSE(path.isEmpty());
 
-    TForm2 music;
+    TForm2 music(makeMediaBackend);
     int raised = 0;
     NowPlaying now(&music, nullptr, [&] { ++raised; }, {});
     MprisService service(now);
