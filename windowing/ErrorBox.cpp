@@ -91,7 +91,7 @@ void runBox(bool error, const QString& caption, const QString& text, QWidget* ov
 
 void showErrorBox(const QString& message)
 {
-    runBox(true, QApplication::applicationDisplayName(), errorBoxText(message), nullptr);
+    runBox(true, kApplicationTitle, errorBoxText(message), nullptr);
 }
 
 QString messageDialogText(const QString& text)

@@ -17,6 +17,8 @@ public:
     bool enabled() const { return enabled_; }
     void setEnabled(bool on);
     bool isArmed() const { return timer_.isActive(); }
+    // Milliseconds to the next tick; -1 when not armed.
+    int remainingTime() const { return timer_.remainingTime(); }
 
     std::function<void()> onTimer;
 

@@ -21,7 +21,6 @@ int main(int argc, char** argv)
     std::unique_ptr<QApplication> app;
     if (!listing) {
         app = std::make_unique<QApplication>(argc, argv);
-        QApplication::setApplicationDisplayName(QStringLiteral("Калейдор"));
         QApplication::setApplicationName(QStringLiteral("kaleidor"));
         applyClassicLook(*app);
     }

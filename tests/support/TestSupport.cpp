@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -119,4 +123,21 @@ QString runCommand(const QString& program, const QStringList& arguments, int ms)
         return QStringLiteral("<failed: ") + QString::fromUtf8(process.readAllStandardError()) + u'>';
     }
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+int runAsOrdinaryUser(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(125);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }

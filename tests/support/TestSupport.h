@@ -42,6 +42,11 @@ private:
     QByteArray oldXdg_, oldHome_;
 };
 
+// Runs body in a forked child process with the rights of an ordinary user
+// (nobody when the tests run as root) and returns its exit code; -1 when the
+// child could not run. Only for bodies that start no threads.
+int runAsOrdinaryUser(const std::function<int()>& body);
+
 // Processes events for up to ms milliseconds or until done() is true.
 bool waitFor(const std::function<bool()>& done, int ms = 5000);
 
