@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/debian-packages.txt that are
-# missing. As root it runs apt-get; otherwise it prints the one line to run.
+# Installs the missing Debian packages of scripts/debian-packages.txt, and
+# with --tests also those of scripts/debian-packages-test.txt. As root it
+# runs apt-get; otherwise it prints the one line to run.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-mapfile -t wanted < <(grep -v -E '^\s*(#|$)' "$here/debian-packages.txt")
+lists=("$here/debian-packages.txt")
+[[ "${1:-}" == "--tests" ]] && lists+=("$here/debian-packages-test.txt")
+mapfile -t wanted < <(cat "${lists[@]}" | grep -v -E '^\s*(#|$)')
 missing=()
 for p in "${wanted[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)

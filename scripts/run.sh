@@ -13,9 +13,15 @@ fi
 source "$root/scripts/xvfb.sh"
 start_private_xvfb 1280x1024x24
 echo "No display found: running on a private Xvfb at $DISPLAY"
+# Without a desktop session there is no runtime folder; Qt wants one of its own (mode 0700).
+own_runtime=
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+  own_runtime=$(mktemp -d)
+  export XDG_RUNTIME_DIR=$own_runtime
+fi
 "$root/build/kaleidor" &
 app=$!
-trap 'kill $app 2>/dev/null; wait $app 2>/dev/null; kill $XVFB_PID 2>/dev/null' EXIT INT TERM
+trap 'kill $app 2>/dev/null; wait $app 2>/dev/null; kill $XVFB_PID 2>/dev/null; [[ -n $own_runtime ]] && rm -rf "$own_runtime"' EXIT INT TERM
 for _ in $(seq 1 100); do
   xdotool search --onlyvisible --name "Калейдор ver" >/dev/null 2>&1 && break
   kill -0 $app 2>/dev/null || { echo "The program ended early" >&2; exit 1; }

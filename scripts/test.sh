@@ -7,7 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build-test"
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" --tests
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALEIDOR_SANITIZE=ON >/dev/null
 cmake --build "$build"
 export ASAN_OPTIONS="detect_leaks=1"
