@@ -105,6 +105,8 @@ QPoint thumbnailsDesignPlace()
 }
 
 const QSize kMainDesignSize(480, 267);
+// The narrowest a window's frame lets the user size it; no shorter than its frame.
+constexpr int kSmallestOuterWidth = 120;
 
 }  // namespace
 
@@ -212,7 +214,7 @@ void Application::readMainWindow()
     }
     const Settings& s = settings_;
     Form1->setListColor(s.listColor);
-    const QSize minimum = Form1->minimumOuterSize();
+    const QSize minimum(kSmallestOuterWidth, Form1->frameHeight());
     Form1->setOuterSize(WindowPlacement::size(s.width, minimum.width(), kMainDesignSize.width()), Form1->outerHeight());
     Form1->setOuterSize(Form1->outerWidth(), WindowPlacement::size(s.height, minimum.height(), kMainDesignSize.height()));
     Form1->playlist()->setText(s.playlist);

@@ -91,7 +91,9 @@ void runBox(bool error, const QString& caption, const QString& text, QWidget* ov
 
 void showErrorBox(const QString& message)
 {
-    runBox(true, kApplicationTitle, errorBoxText(message), nullptr);
+    // The application title. It is no display name of Qt's: the platform would
+    // append that to every window title the window manager shows.
+    runBox(true, QStringLiteral("Калейдор"), errorBoxText(message), nullptr);
 }
 
 QString messageDialogText(const QString& text)

@@ -4,10 +4,6 @@
 
 class QWidget;
 
-// The application title, the error box's caption. Window titles are given
-// to the window manager as they are, without it.
-inline const QString kApplicationTitle = QStringLiteral("Калейдор");
-
 // The text the error box shows: "." is appended when the last character's
 // code is greater than that of ".".
 QString errorBoxText(const QString& message);

@@ -391,8 +391,6 @@ void FramedWindow::setOuterSize(int w, int h)
     layoutChildren();
 }
 
-QSize FramedWindow::minimumOuterSize() const { return {kMinimumWidth, frameHeight()}; }
-
 int FramedWindow::clientWidth() const { return std::max(0, width() - frameWidth()); }
 
 int FramedWindow::clientHeight() const { return std::max(0, height() - frameHeight()); }

@@ -88,8 +88,6 @@ public:
     void setClientSize(int w, int h);
     int frameWidth() const { return 2 * borderWidth(); }
     int frameHeight() const;
-    // The smallest outer size the user can size the window to.
-    QSize minimumOuterSize() const;
 
     // Window menu: "Восстановить", "Переместить", "Размер", "Свернуть",
     // "Развернуть", separator, "Закрыть".
