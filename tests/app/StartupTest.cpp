@@ -78,7 +78,7 @@ TEST(QtTexts, QtsOwnDialogsSpeakRussian)
 {
     Application::initialize(*qApp);
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
-    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Папка:"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Перейти к:"));
     // The title is the application's own; window titles stay as they are.
     EXPECT_TRUE(QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
 }
