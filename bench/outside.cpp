@@ -84,7 +84,8 @@ int child(const std::string& scenario, const QString& file)
             modal->close();
     });
     closer.start(20);
-    Application::createWindows();
+    Application shell;
+    shell.createWindows();
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < deadline && (!Form1->isVisible() || QApplication::activeModalWidget()))
         QApplication::processEvents(QEventLoop::AllEvents, 20);
