@@ -4,19 +4,19 @@
 
 #include <algorithm>
 
-QFont creditsFont(const FontSpec& spec)
+QFont creditsFont(const FontSpec& look)
 {
-    QFont font = spec.toQFont();
+    QFont font = look.toQFont();
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 
 namespace {
-QSize linesSize(const QStringList& lines, const FontSpec& spec)
+QSize linesSize(const QStringList& lines, const FontSpec& look)
 {
     if (lines.isEmpty())
         return {};
-    const QFontMetrics metrics(creditsFont(spec));
+    const QFontMetrics metrics(creditsFont(look));
     int width = 0;
     for (const QString& line : lines)
         width = std::max(width, metrics.horizontalAdvance(line));

@@ -111,6 +111,6 @@ private:
     int sectionSpace_ = 0;
 };
 
-// The font the credits draw with: the spec without smoothing, so that the
+// The font the credits draw with: the given face without smoothing, so that the
 // text's edges never take the transparent key colour's tint.
-QFont creditsFont(const FontSpec& spec);
+QFont creditsFont(const FontSpec& look);

@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -200,8 +202,9 @@ TEST_F(ThumbnailGrid, ANewScanCancelsTheRunningOne)
     grid->ClearThumbnails();
     grid->LoadFromFolder(otherFolder);
     ASSERT_TRUE(waitFor([&] { return !grid->isScanning(); }, 20000));
-    // Let anything the old workers queued arrive: it must be dropped.
-    QTest::qWait(50);
+    // Deliver anything the old workers queued: it must be dropped.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     EXPECT_EQ(names(), QStringList({"new.png#0"}));
 }
 
