@@ -2,6 +2,7 @@
 
 #include "SafeCall.h"
 #include "platform/DesktopServices.h"
+#include "platform/WindowStacking.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,8 +21,8 @@
 
 namespace {
 
-constexpr int kButtonWidth = 21;
-constexpr int kButtonHeight = 19;
+constexpr int kButtonWidth = FrameCaption::kButtonWidth;
+constexpr int kButtonHeight = FrameCaption::kButtonHeight;
 constexpr int kMinimumWidth = 120;
 
 enum class ButtonKind { Minimize, Maximize, Close };
@@ -159,13 +160,23 @@ void FrameCaption::layoutButtons()
         minimize_->move(x, y);
         x -= kButtonWidth;
     }
+    const bool closeBox = close_->isVisibleTo(this);
+    const int ownButtons = (closeBox ? 1 : 0) +
+                           (minimize_->isVisibleTo(this) || maximize_->isVisibleTo(this) ? 2 : 0);
+    // Each extra button's right offset grows by its width and the gap it asks for.
+    int rightOffset = 2;
     for (auto& b : extra_) {
         if (b && b->isVisibleTo(this)) {
-            x -= 2;
-            b->move(x - b->width() + kButtonWidth, (height() - b->height()) / 2);
-            x -= b->width();
+            rightOffset += b->property("separatorWidth").toInt() + kButtonWidth - 2;
+            const int left = extraButtonLeft(window_->width(), window_->borderWidth(), ownButtons, rightOffset);
+            b->move(left - window_->borderWidth(), (height() - b->height()) / 2);
         }
     }
+}
+
+int FrameCaption::extraButtonLeft(int windowWidth, int borderWidth, int ownButtons, int rightOffset)
+{
+    return windowWidth - ownButtons * kButtonWidth - rightOffset - (borderWidth - 2);
 }
 
 void FrameCaption::resizeEvent(QResizeEvent*) { layoutButtons(); }
@@ -312,7 +323,9 @@ FramedWindow::FramedWindow(QWidget* parent)
 FramedWindow::~FramedWindow()
 {
     for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-        hook->windowDestroyed();
+        if (hasHook(hook))
+            hook->windowDestroyed();
+    hooks_.clear();
 }
 
 void FramedWindow::setBorderStyle(BorderStyle style)
@@ -430,10 +443,80 @@ void FramedWindow::changeEvent(QEvent* event)
 
 void FramedWindow::setVisible(bool visible)
 {
-    if (visible && !isVisible())
+    if (visible && !isVisible()) {
         for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-            safeCall([hook] { hook->aboutToShow(); });
+            if (hasHook(hook))
+                safeCall([hook] { hook->aboutToShow(); });
+        // A window manager forgets the state of a withdrawn window.
+        if (topmost_)
+            applyTopmost();
+    } else if (!visible && isVisible() && !hiding_) {
+        // A hook may animate the hiding while events go on; a second request
+        // meanwhile must not start it again.
+        hiding_ = true;
+        for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
+            if (hasHook(hook))
+                safeCall([hook] { hook->aboutToHide(); });
+        hiding_ = false;
+    }
     QWidget::setVisible(visible);
+}
+
+QEvent::Type TopmostChangedEvent::eventType()
+{
+    static const QEvent::Type type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+bool FramedWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WinIdChange && internalWinId()) {
+        if (hadNativeWindow_) {
+            if (topmost_)
+                applyTopmost();
+            for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
+                if (hasHook(hook))
+                    safeCall([hook] { hook->windowRecreated(); });
+        }
+        hadNativeWindow_ = true;
+    }
+    if (hooks_.empty())
+        return QWidget::event(event);
+    const std::vector<FrameHook*> chain(hooks_);
+    return dispatchThroughHooks(chain, chain.size(), event);
+}
+
+// The hook at count - 1 sees the event first and hands it on down the chain
+// to the window's own handling, unless it marks it handled.
+bool FramedWindow::dispatchThroughHooks(const std::vector<FrameHook*>& chain, std::size_t count, QEvent* event)
+{
+    if (count == 0)
+        return QWidget::event(event);
+    FrameHook* hook = chain[count - 1];
+    if (!hasHook(hook))
+        return dispatchThroughHooks(chain, count - 1, event);
+    bool handled = false;
+    safeCall([&] { handled = hook->eventBefore(event); });
+    const bool result = handled ? true : dispatchThroughHooks(chain, count - 1, event);
+    if (hasHook(hook))
+        safeCall([&] { hook->eventAfter(event); });
+    return result;
+}
+
+void FramedWindow::setTopmost(bool on)
+{
+    if (on == topmost_)
+        return;
+    topmost_ = on;
+    applyTopmost();
+    TopmostChangedEvent changed(on);
+    QCoreApplication::sendEvent(this, &changed);
+}
+
+void FramedWindow::applyTopmost()
+{
+    if (stacking_)
+        stacking_->setAbove(this, topmost_);
 }
 
 void FramedWindow::hideEvent(QHideEvent* event)
@@ -441,7 +524,8 @@ void FramedWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     if (!event->spontaneous())
         for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-            safeCall([hook] { hook->hidden(); });
+            if (hasHook(hook))
+                safeCall([hook] { hook->hidden(); });
 }
 
 void FramedWindow::closeEvent(QCloseEvent* event)
@@ -509,10 +593,15 @@ void FramedWindow::addHook(FrameHook* hook)
 
 void FramedWindow::removeHook(FrameHook* hook) { hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), hook), hooks_.end()); }
 
+bool FramedWindow::hasHook(const FrameHook* hook) const
+{
+    return std::find(hooks_.begin(), hooks_.end(), hook) != hooks_.end();
+}
+
 void FramedWindow::minimizeWindow()
 {
     for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-        if (hook->minimizing())
+        if (hasHook(hook) && hook->minimizing())
             return;
     // Without a window manager nothing could show an iconified window again.
     if (DesktopServices::hasWindowManager())
@@ -540,14 +629,16 @@ void FramedWindow::moveByUser(const QRect& proposedRect)
 {
     QRect proposed = proposedRect;
     for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-        safeCall([&] { hook->moving(proposed); });
+        if (hasHook(hook))
+            safeCall([&] { hook->moving(proposed); });
     setGeometry(proposed);
 }
 
 void FramedWindow::endUserMove()
 {
     for (FrameHook* hook : std::vector<FrameHook*>(hooks_))
-        safeCall([hook] { hook->moveEnded(); });
+        if (hasHook(hook))
+            safeCall([hook] { hook->moveEnded(); });
 }
 
 Qt::Edges FramedWindow::edgesAt(const QPoint& pos) const

@@ -5,6 +5,7 @@
 // adjust a move (snapping) under any window manager or none.
 #include "Colors.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QPointer>
 #include <QRect>
@@ -27,15 +28,42 @@ struct BorderIcons {
 
 enum class CloseAction { None, Hide, Free, Minimize };
 
-// Sees a framed window's moves and its showing and hiding.
+class WindowStacking;
+
+// Sent to a framed window when its always-on-top state has changed, so its
+// hooks can follow; it is not sent when a request leaves the state as it was.
+class TopmostChangedEvent : public QEvent {
+public:
+    explicit TopmostChangedEvent(bool topmost) : QEvent(eventType()), topmost_(topmost) {}
+    static QEvent::Type eventType();
+    bool topmost() const { return topmost_; }
+
+private:
+    bool topmost_;
+};
+
+// A framed window's hook: it sees the window's events and its moves, showing
+// and hiding. Several hooks on one window form a chain in the order they were
+// added: the hook added last sees an event first, and one that marks it
+// handled keeps it from the earlier hooks and from the window itself; the
+// after-handlers then run from the first hook added to the last, each with
+// the event as the window left it.
 class FrameHook {
 public:
     virtual ~FrameHook() = default;
+    // Returns true to mark the event handled.
+    virtual bool eventBefore(QEvent* event) { (void)event; return false; }
+    virtual void eventAfter(QEvent* event) { (void)event; }
+    // The window's native window was made anew; hooks stay, and one that set
+    // something on the old native window sets it again.
+    virtual void windowRecreated() {}
     // The window is being moved by the user; proposed is the outer rectangle
     // in screen coordinates it is about to take, and a hook may change it.
     virtual void moving(QRect& proposed) { (void)proposed; }
     virtual void moveEnded() {}
     virtual void aboutToShow() {}
+    // The window is about to be hidden; it is still on screen.
+    virtual void aboutToHide() {}
     virtual void hidden() {}
     // The window is about to be minimized; a hook that does it its own way
     // (into the tray, rolled up) returns true and the window stays as it is.
@@ -103,6 +131,15 @@ public:
 
     void addHook(FrameHook* hook);
     void removeHook(FrameHook* hook);
+    bool hasHook(const FrameHook* hook) const;
+
+    // Keeping the window above all others. Changing the state tells the
+    // window's hooks with a TopmostChangedEvent; the state survives hiding
+    // and a new native window. The stacking facility is handed in by the
+    // application (tests hand in a fake); without one the state is only kept.
+    bool isTopmost() const { return topmost_; }
+    void setTopmost(bool on);
+    void setStacking(WindowStacking* stacking) { stacking_ = stacking; }
 
     // Closing the application's main window ends the program.
     void setMainWindow(bool on) { mainWindow_ = on; }
@@ -142,8 +179,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    bool dispatchThroughHooks(const std::vector<FrameHook*>& chain, std::size_t count, QEvent* event);
+    void applyTopmost();
     friend class FrameCaption;
     void layoutChildren();
     void updateWindowMenu();
@@ -151,6 +191,12 @@ private:
     void startKeyboardMode(bool sizing);
     void finishKeyboardMode(bool keep);
 
+    // First, as the children built below already send the window events.
+    std::vector<FrameHook*> hooks_;
+    WindowStacking* stacking_ = nullptr;
+    bool topmost_ = false;
+    bool hiding_ = false;
+    bool hadNativeWindow_ = false;
     BorderStyle borderStyle_ = BorderStyle::Sizeable;
     BorderIcons borderIcons_;
     TColor color_ = clBtnFace;
@@ -164,7 +210,6 @@ private:
     QAction* minimizeAction_;
     QAction* maximizeAction_;
     QAction* closeAction_;
-    std::vector<FrameHook*> hooks_;
     bool mainWindow_ = false;
     bool maximized_ = false;
     QRect normalGeometry_;
@@ -183,6 +228,15 @@ private:
 class FrameCaption : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kButtonWidth = 21;
+    static constexpr int kButtonHeight = 19;
+
+    // Left edge, in window coordinates, of an extra caption button: the
+    // caption's free area ends left of the window's own buttons (one for the
+    // close box, two more for the minimize and maximize boxes), and the
+    // button's right offset counts back from there past the frame.
+    static int extraButtonLeft(int windowWidth, int borderWidth, int ownButtons, int rightOffset);
+
     explicit FrameCaption(FramedWindow* window);
     void updateButtons();
     void addButton(QWidget* button);

@@ -2,11 +2,10 @@
 
 #include "platform/Errors.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <cstdlib>
 
@@ -29,35 +28,21 @@ FramedWindow* checkedOwner(QObject* owner)
     return form;
 }
 
-// Waits while the program goes on handling its events.
-void waitHandlingEvents(unsigned ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < qint64(ms))
-        QApplication::processEvents(QEventLoop::AllEvents, int(ms - unsigned(clock.elapsed())));
-}
-
 }  // namespace
 
-TabfFormEffect::TabfFormEffect(QObject* owner) : QObject(checkedOwner(owner)), form_(static_cast<FramedWindow*>(owner))
+TabfFormEffect::TabfFormEffect(QObject* owner) : FormHookComponent(checkedOwner(owner))
 {
-    form_->addHook(this);
-    form_->client()->installEventFilter(this);
+    form()->client()->installEventFilter(this);
 }
 
-TabfFormEffect::~TabfFormEffect()
-{
-    shakingNow_ = false;
-    if (form_)
-        form_->removeHook(this);
-}
+TabfFormEffect::~TabfFormEffect() { shakingNow_ = false; }
 
 void TabfFormEffect::windowDestroyed()
 {
-    form_->client()->removeEventFilter(this);
-    form_ = nullptr;
+    form()->client()->removeEventFilter(this);
+    FormHookComponent::windowDestroyed();
     shakingNow_ = false;
+    stepper_.stop();
 }
 
 void TabfFormEffect::setShakeInterval(unsigned ms)
@@ -74,43 +59,37 @@ void TabfFormEffect::setShakeTime(unsigned ms)
 
 void TabfFormEffect::shake()
 {
-    if (!form_ || shakingNow_)
+    if (!form() || shakingNow_)
         return;
     shakingNow_ = true;
     if (OnShakingBegin)
         OnShakingBegin();
-    const QPoint home = form_->pos();
-    // Events are handled while it shakes, so the window or this component may
-    // go away meanwhile; and the window goes back to its place however the
-    // loop ends.
-    const QPointer<TabfFormEffect> self(this);
-    struct PutBack {
-        const QPointer<TabfFormEffect>& self;
-        QPoint home;
-        ~PutBack()
-        {
-            if (!self)
-                return;
-            if (self->form_)
-                self->form_->move(home);
-            self->shakingNow_ = false;
-        }
-    } putBack{self, home};
+    const QPoint home = form()->pos();
     QElapsedTimer clock;
     clock.start();
+    bool moved = false;
     auto* random = QRandomGenerator::global();
-    while (self && form_ && shakingNow_) {
+    const QPointer<TabfFormEffect> self(this);  // events may delete it meanwhile
+    // The first move comes at once; each later step ends the shake once the
+    // time is up, so a shake of no time moves once and waits one interval.
+    stepper_.run(int(shaking_.interval), [&] {
+        if (!form() || !shakingNow_ || (moved && clock.elapsed() >= qint64(shaking_.time)))
+            return false;
         const int amplitude = int(shaking_.amplitude);
         const int dx = amplitude > 0 ? random->bounded(1, amplitude + 1) : 0;
         const int dy = amplitude > 0 ? random->bounded(1, amplitude + 1) : 0;
-        form_->move(home + QPoint(dx, dy));
-        waitHandlingEvents(shaking_.interval);
-        if (!self || clock.elapsed() >= qint64(shaking_.time))
-            break;
-    }
-    if (self && form_)
-        form_->move(home);
-    if (self && OnShakingEnd)
+        form()->move(home + QPoint(dx, dy));
+        moved = true;
+        return true;
+    });
+    if (!self)
+        return;
+    // Also when the wait ended early (the program is quitting).
+    stepper_.stop();
+    if (form())
+        form()->move(home);
+    shakingNow_ = false;
+    if (OnShakingEnd)
         OnShakingEnd();
 }
 
@@ -123,11 +102,11 @@ void TabfFormEffect::setRollHeight(int height)
 
 void TabfFormEffect::roll(bool up)
 {
-    if (!form_ || up == rolledUp_)
+    if (!form() || up == rolledUp_)
         return;
     if (up) {
         if (unrolledHeight_ == 0)
-            unrolledHeight_ = form_->clientHeight();
+            unrolledHeight_ = form()->clientHeight();
         rolledUp_ = true;
         changeClientHeight(unrolledHeight_, rolling_.height, true);
         if (OnRolling)
@@ -142,25 +121,29 @@ void TabfFormEffect::roll(bool up)
 
 void TabfFormEffect::changeClientHeight(int from, int to, bool up)
 {
-    const int width = form_->clientWidth();
+    const int width = form()->clientWidth();
     if (rolling_.animate) {
         const int d = to - from;
         const int delay = std::max(1, rolling_.delay);
         int step = d / (3 * delay);
         if (step == 0)
             step = d < 0 ? -2 : 2;
-        for (int s = 0; std::abs(s) < std::abs(d); s += step) {
-            if (!form_ || rolledUp_ != up)
-                return;  // rolled the other way meanwhile
-            form_->setClientSize(width, from + s);
-            if (up)
-                QThread::msleep(5 * delay);
-            else
-                waitHandlingEvents(unsigned(5 * delay));
-        }
+        int s = 0;
+        const QPointer<TabfFormEffect> self(this);
+        stepper_.run(5 * delay, [&] {
+            // Rolled the other way meanwhile: stop where it is.
+            if (!form() || rolledUp_ != up || std::abs(s) >= std::abs(d))
+                return false;
+            form()->setClientSize(width, from + s);
+            s += step;
+            return true;
+        });
+        if (!self)
+            return;
+        stepper_.stop();
     }
-    if (form_ && rolledUp_ == up)
-        form_->setClientSize(width, to);
+    if (form() && rolledUp_ == up)
+        form()->setClientSize(width, to);
 }
 
 // The minimize command rolls the window up instead.
@@ -174,7 +157,7 @@ bool TabfFormEffect::minimizing()
 
 bool TabfFormEffect::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!active_ || !autoDrag_ || !form_ || watched != form_->client())
+    if (!active_ || !autoDrag_ || !form() || watched != form()->client())
         return QObject::eventFilter(watched, event);
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
@@ -186,18 +169,18 @@ bool TabfFormEffect::eventFilter(QObject* watched, QEvent* event)
             break;
         dragging_ = true;
         dragStartGlobal_ = mouse->globalPosition().toPoint();
-        dragStartGeometry_ = form_->geometry();
+        dragStartGeometry_ = form()->geometry();
         return true;
     case QEvent::MouseMove:
         if (!dragging_)
             break;
-        form_->moveByUser(dragStartGeometry_.translated(mouse->globalPosition().toPoint() - dragStartGlobal_));
+        form()->moveByUser(dragStartGeometry_.translated(mouse->globalPosition().toPoint() - dragStartGlobal_));
         return true;
     case QEvent::MouseButtonRelease:
         if (!dragging_ || mouse->button() != Qt::LeftButton)
             break;
         dragging_ = false;
-        form_->endUserMove();
+        form()->endUserMove();
         return true;
     default:
         break;

@@ -2,15 +2,14 @@
 // Effects on one framed window: shaking it about and putting it back, rolling
 // it up to its caption and down again, and dragging it by its client area.
 // A window carries at most one.
-#include "FramedWindow.h"
+#include "EffectStepper.h"
+#include "FormHookComponent.h"
 
-#include <QObject>
 #include <QPoint>
-#include <QPointer>
 
 #include <functional>
 
-class TabfFormEffect : public QObject, private FrameHook {
+class TabfFormEffect : public FormHookComponent {
     Q_OBJECT
 public:
     // Raises EInvalidOperation when owner is not a framed window or already
@@ -46,11 +45,14 @@ public:
     bool autoDrag() const { return autoDrag_; }
     void setAutoDrag(bool on) { autoDrag_ = on; }
 
-    // Moves the window about right and down of its place for the shake time,
-    // handling events meanwhile, and puts it back exactly where it was.
+    // Moves the window about right and down of its place for the shake time
+    // and puts it back exactly where it was; returns when it is back. Events
+    // are handled meanwhile.
     void shake();
     bool isShaking() const { return shakingNow_; }
 
+    // Rolls the window up to Height or down again, step by step when
+    // animated; returns when the change is done.
     void roll(bool up);
     bool isRolledUp() const { return rolledUp_; }
 
@@ -62,7 +64,7 @@ private:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeClientHeight(int from, int to, bool up);
 
-    FramedWindow* form_;  // cleared when the window goes away
+    EffectStepper stepper_;
     ShakeSettings shaking_;
     RollSettings rolling_;
     bool active_ = true;
