@@ -15,6 +15,7 @@
 #include "pictures/TThumbFromFileForm.h"
 #include "platform/Errors.h"
 #include "platform/TRegistry.h"
+#include "platform/WindowStacking.h"
 #include "sysinfo/TAboutBox.h"
 #include "windowing/ClassicLook.h"
 #include "windowing/ErrorBox.h"
@@ -320,8 +321,10 @@ int Application::run(int argc, char** argv)
     DesktopIntegration desktop;
     if (desktop.handedOver(named))
         return 0;
+    X11WindowStacking stacking;  // outlives the windows
     Application shell;
     shell.createWindows();
+    Form1->setStacking(&stacking);
     desktop.start(named);
     return app.exec();
 }

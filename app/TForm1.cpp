@@ -15,8 +15,10 @@
 #include "styled/TacQuickAboutBox.h"
 #include "windowing/ModalDialog.h"
 #include "windowing/SafeCall.h"
+#include "windowing/TFormTopmost.h"
 #include "windowing/TabfColorPicker.h"
 #include "windowing/TabfTrayIcon.h"
+#include "windowing/TacWin2kEffects.h"
 #include "windowing/Timer.h"
 
 #include <QApplication>
@@ -139,6 +141,16 @@ TForm1::TForm1(ShellState& state, const Options& options, QWidget* parent)
     abfTrayIcon1->setMinimizeToTray(true);
     abfTrayIcon1->setPopupMenu(AHMPopupMenu1);
     abfTrayIcon1->setVisible(true);
+
+    FormTopmost1 = new TFormTopmost(this);
+    FormTopmost1->setHint(QStringLiteral("Поверх всех окон"));
+    FormTopmost1->setSystemMenu({.applyToMenu = true, .caption = QStringLiteral("Поверх всех &окон"), .position = 7,
+                                 .separatorBefore = true, .separatorAfter = false});
+    // Fades in when shown, collapses towards its centre when hidden.
+    acWin2kEffects1 = new TacWin2kEffects(this);
+    acWin2kEffects1->setObjectName(QStringLiteral("acWin2kEffects1"));
+    acWin2kEffects1->animateOnShow = {true, Win2kAnimation::HorPositive | Win2kAnimation::VerPositive | Win2kAnimation::Blend, 200};
+    acWin2kEffects1->animateOnHide = {true, Win2kAnimation::Center, 200};
 
     abfColorPicker1 = new TabfColorPicker(this);
     abfColorPicker1->setObjectName(QStringLiteral("abfColorPicker1"));

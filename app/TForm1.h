@@ -24,6 +24,8 @@ class SlideShow;
 class TAHMApplicationMenu;
 class TAHMPopupMenu;
 class TabfColorPicker;
+class TFormTopmost;
+class TacWin2kEffects;
 class TabfTrayIcon;
 class TacQuickAboutBox;
 class Timer;
@@ -87,6 +89,8 @@ public:
     Timer* Timer1;
     TabfTrayIcon* abfTrayIcon1;
     TabfColorPicker* abfColorPicker1;
+    TFormTopmost* FormTopmost1;
+    TacWin2kEffects* acWin2kEffects1;
     TacQuickAboutBox* acQuickAboutBox1;
     QFileDialog* OpenDialog1;  // media files: open and add
     QFileDialog* OpenDialog2;  // playlist open

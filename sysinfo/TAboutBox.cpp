@@ -1,5 +1,7 @@
 #include "TAboutBox.h"
 
+#include "windowing/TacAnimationEffect.h"
+
 #include "HelpTexts.h"
 #include "SystemReport.h"
 #include "TabfCredits.h"
@@ -45,6 +47,10 @@ TAboutBox::TAboutBox(const SystemQueries& queries, QWidget* parent) : FramedWind
     setBorderIcons({.systemMenu = false, .minimize = false, .maximize = false});
     setColor(clMoneyGreen);
     setClientSize(306, 282);
+    acAnimationEffect1 = new TacAnimationEffect(this);
+    acAnimationEffect1->setObjectName(QStringLiteral("acAnimationEffect1"));
+    acAnimationEffect1->animateOnShow = true;
+    acAnimationEffect1->animateOnHide = true;
     QWidget* c = client();
 
     label1 = readOnlyText(c, "label1", QRect(0, 16, 305, 233), clMetalGray,

@@ -11,6 +11,8 @@ class TabfCredits;
 class TacLabel;
 class TacSystemInfo;
 
+class TacAnimationEffect;
+
 class TAboutBox : public FramedWindow {
     Q_OBJECT
 public:
@@ -33,6 +35,7 @@ public:
     QPlainTextEdit* Memo1;
     TacLabel* acLabel1;
     TacSystemInfo* SI;
+    TacAnimationEffect* acAnimationEffect1;
 
 protected:
     // Closed other than by "Закрыть" (the window manager's close), the

@@ -10,7 +10,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include <csignal>
 
@@ -140,4 +142,24 @@ int runAsOrdinaryUser(const std::function<int()>& body)
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
+}
+
+void dragWithPointer(QPoint from, QPoint delta)
+{
+    auto xdotool = [](const QStringList& args) {
+        EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0) << args.join(' ').toStdString();
+    };
+    auto moveTo = [&](QPoint p) { xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())}); };
+    moveTo(from);
+    QTest::qWait(50);
+    xdotool({"mousedown", "1"});
+    QTest::qWait(50);
+    // Several steps, as a hand would move.
+    for (int i = 1; i <= 4; ++i) {
+        moveTo(from + delta * i / 4);
+        QTest::qWait(30);
+    }
+    QTest::qWait(50);
+    xdotool({"mouseup", "1"});
+    QTest::qWait(100);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Helpers the tests share.
+#include <QPoint>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
@@ -81,3 +82,7 @@ private:
 // Runs a command to its end (events go on meanwhile); its standard output,
 // or "<failed: …>" with the error output.
 QString runCommand(const QString& program, const QStringList& arguments, int ms = 10000);
+
+// Drags with the real pointer (xdotool) from a screen point by delta, in a
+// few steps as a hand would, and lets go.
+void dragWithPointer(QPoint from, QPoint delta);
