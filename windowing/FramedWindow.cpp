@@ -160,9 +160,9 @@ void FrameCaption::layoutButtons()
         minimize_->move(x, y);
         x -= kButtonWidth;
     }
-    const bool closeBox = close_->isVisibleTo(this);
-    const int ownButtons = (closeBox ? 1 : 0) +
-                           (minimize_->isVisibleTo(this) || maximize_->isVisibleTo(this) ? 2 : 0);
+    int ownButtons = 0;
+    for (QWidget* own : {close_, maximize_, minimize_})
+        ownButtons += own->isVisibleTo(this) ? 1 : 0;
     // Each extra button's right offset grows by its width and the gap it asks for.
     int rightOffset = 2;
     for (auto& b : extra_) {
@@ -176,7 +176,10 @@ void FrameCaption::layoutButtons()
 
 int FrameCaption::extraButtonLeft(int windowWidth, int borderWidth, int ownButtons, int rightOffset)
 {
-    return windowWidth - ownButtons * kButtonWidth - rightOffset - (borderWidth - 2);
+    // The own buttons sit 2 pixels in from the frame, the close box 2 pixels
+    // apart from the others.
+    const int ownArea = ownButtons == 0 ? 0 : 2 + ownButtons * kButtonWidth + (ownButtons > 1 ? 2 : 0);
+    return windowWidth - borderWidth - ownArea - rightOffset;
 }
 
 void FrameCaption::resizeEvent(QResizeEvent*) { layoutButtons(); }

@@ -26,10 +26,11 @@ TEST(CaptionButton, MenuItemPositionAndButtonPlace)
     for (const auto& c : positions)
         EXPECT_EQ(captionMenuInsertPosition(c.items, c.position), c.expected) << c.position;
 
-    // Window width, border, own buttons (close, then minimize and maximize), right offset.
+    // Window width, border, own visible buttons, right offset.
     const struct {
         int width, border, own, offset, expected;
-    } places[] = {{480, 4, 3, 21, 480 - 63 - 21 - 2}, {300, 3, 1, 21, 300 - 21 - 21 - 1}, {480, 4, 3, 29, 480 - 63 - 29 - 2}};
+    } places[] = {{480, 4, 3, 21, 480 - 4 - 67 - 21}, {300, 3, 1, 21, 300 - 3 - 23 - 21},
+                  {480, 4, 3, 29, 480 - 4 - 67 - 29}, {300, 3, 0, 21, 300 - 3 - 21}};
     for (const auto& c : places)
         EXPECT_EQ(FrameCaption::extraButtonLeft(c.width, c.border, c.own, c.offset), c.expected) << c.width;
 }
@@ -61,7 +62,7 @@ TEST(CaptionButton, ThePinSitsLeftOfTheWindowsButtonsAndItsItemEndsTheMenu)
     QAbstractButton* b = w.pin->button();
     const QWidget* minimize = w.window.captionBar()->minimizeButton();
     EXPECT_EQ(b->size(), QSize(19, 15));
-    EXPECT_EQ(b->mapTo(&w.window, QPoint(0, 0)).x(), 480 - 63 - 21 - 2);
+    EXPECT_EQ(b->mapTo(&w.window, QPoint(0, 0)).x(), 480 - 4 - 67 - 21);
     EXPECT_LT(b->geometry().right(), minimize->geometry().left());
     EXPECT_EQ(b->toolTip(), QStringLiteral("Поверх всех окон"));
     const QList<QAction*> items = w.window.windowMenu()->actions();
