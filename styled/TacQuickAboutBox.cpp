@@ -3,6 +3,7 @@
 #include "TacLabel.h"
 #include "TacQuickAboutBoxForm.h"
 #include "TacRichLabel.h"
+#include "windowing/TacAnimationEffect.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -93,9 +94,15 @@ std::unique_ptr<TacQuickAboutBoxForm> TacQuickAboutBox::createForm() const
     f.OKBtn->move(w / 2 - f.OKBtn->width() / 2, y + 37);
     f.setClientSize(f.clientWidth(), y + 68);
 
+    f.AnimEffect->delay = AnimationDelay;
+    f.AnimEffect->animateOnShow = AnimationOnShow;
+    f.AnimEffect->animateOnHide = AnimationOnHide;
+
     // An always-on-top owner keeps its box in front of it.
-    if (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        f.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (auto* framed = qobject_cast<FramedWindow*>(owner ? owner->window() : nullptr); framed && framed->isTopmost()) {
+        f.setStacking(framed->stacking());
+        f.setTopmost(true);
+    }
 
     TacQuickAboutBoxForm* shown = form.get();
     const AboutSystemSource system = system_;

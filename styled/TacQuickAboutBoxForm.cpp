@@ -5,6 +5,7 @@
 #include "TacRichLabel.h"
 #include "platform/UrlOpener.h"
 #include "windowing/SafeCall.h"
+#include "windowing/TacAnimationEffect.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -50,6 +51,7 @@ TacQuickAboutBoxForm::TacQuickAboutBoxForm(UrlOpener& opener, QWidget* parent) :
     QWidget* c = client();
     c->setFont(FontSpec().toQFont());
     acFormBackground = new TacFormBackground(c);
+    AnimEffect = new TacAnimationEffect(this);
 
     Icon = new QLabel(c);
     Icon->setObjectName(QStringLiteral("Icon"));

@@ -10,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class TacAnimationEffect;
 class TacFormBackground;
 class TacLabel;
 class TacRichLabel;
@@ -58,6 +59,7 @@ public:
     TacLabel* WWWLab;
     QPushButton* OKBtn;
     TacFormBackground* acFormBackground;
+    TacAnimationEffect* AnimEffect;
 
     // What the e-mail link sends; the address is the link's text.
     MailLink mail() const;

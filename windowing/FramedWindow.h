@@ -140,6 +140,7 @@ public:
     bool isTopmost() const { return topmost_; }
     void setTopmost(bool on);
     void setStacking(WindowStacking* stacking) { stacking_ = stacking; }
+    WindowStacking* stacking() const { return stacking_; }
 
     // Closing the application's main window ends the program.
     void setMainWindow(bool on) { mainWindow_ = on; }

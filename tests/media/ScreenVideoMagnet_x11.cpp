@@ -1,7 +1,9 @@
 // Dragging the screen and video windows by their captions under a real X
 // server: the screen window snaps to the screen's edge and to the video
 // window, and the video window then drags it along.
+#include "FakeMediaEngine.h"
 #include "TestSupport.h"
+#include "media/MediaShared.h"
 #include "media/TForm3.h"
 #include "media/TForm8.h"
 
@@ -14,8 +16,10 @@ QPoint captionPoint(FramedWindow* w) { return w->mapToGlobal(QPoint(60, 4 + 13))
 
 TEST(ScreenVideoMagnetX11, TheScreenWindowSnapsAndGluesAndTheVideoWindowDragsIt)
 {
-    Form3 = new TForm3;
-    Form8 = new TForm8;
+    MediaState media;
+    FakeMedia played;
+    Form3 = new TForm3(media);
+    Form8 = new TForm8(FakeMediaEngine::factory(played));
     Form8->move(200, 100);
     Form3->move(600, 500);
     Form8->show();

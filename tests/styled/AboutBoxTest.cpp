@@ -5,6 +5,8 @@
 #include "styled/TacQuickAboutBox.h"
 #include "styled/TacQuickAboutBoxForm.h"
 #include "styled/TacRichLabel.h"
+#include "windowing/FramedWindow.h"
+#include "windowing/TacAnimationEffect.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -104,6 +106,23 @@ TEST_F(AboutBoxFixture, WithoutDescriptionTheLinksMoveUp)
 
     box.ShowBevels = false;
     EXPECT_TRUE(box.createForm()->Bevel1->isHidden());
+}
+
+TEST(AboutBoxOwner, TheBoxAnimatesAsSetAndStaysInFrontOfAPinnedOwner)
+{
+    FramedWindow owner;
+    RecordingOpener opener;
+    TacQuickAboutBox box{&owner, opener, {}};
+    box.AnimationDelay = 30;
+    box.AnimationOnHide = false;
+    const auto form = box.createForm();
+    EXPECT_EQ(form->AnimEffect->delay, 30);
+    EXPECT_TRUE(form->AnimEffect->animateOnShow);
+    EXPECT_FALSE(form->AnimEffect->animateOnHide);
+    EXPECT_FALSE(form->isTopmost());
+
+    owner.setTopmost(true);
+    EXPECT_TRUE(box.createForm()->isTopmost());
 }
 
 TEST_F(AboutBoxFixture, EmailLinkSendsTheSystemTextsEncoded)

@@ -48,6 +48,20 @@ QList<quint32> stackingOrder()
     return order;
 }
 
+// A manager announces itself before it is ready: a window mapped in between
+// may never be shown. Probe windows until one is.
+bool managerMapsWindows()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QWidget probe(nullptr, Qt::Window);
+        probe.setGeometry(0, 0, 20, 20);
+        probe.show();
+        if (QTest::qWaitForWindowExposed(&probe, 500))
+            return true;
+    }
+    return false;
+}
+
 struct Pinned {
     X11WindowStacking stacking;
     FramedWindow window;
@@ -69,6 +83,7 @@ TEST(PinX11, AWindowManagerKeepsThePinnedWindowAboveAndReportsIt)
     manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     ASSERT_TRUE(manager.waitForStarted(5000));
     ASSERT_TRUE(waitFor([] { return DesktopServices::hasWindowManager(); }, 10000));
+    ASSERT_TRUE(managerMapsWindows());
     {
         Pinned p;
         ASSERT_TRUE(waitFor([&] { return p.stacking.reportedAbove(&p.window).has_value(); }));
