@@ -228,15 +228,19 @@ void TCustomCaptionButton::removeMenuItems()
     }
 }
 
+void TCustomCaptionButton::toggle()
+{
+    setDown(!down_);
+    if (down_ ? OnDown : OnUp)
+        (down_ ? OnDown : OnUp)();
+}
+
 void TCustomCaptionButton::buttonClicked()
 {
     if (!enabled_)
         return;
-    if (toggleMode_) {
-        setDown(!down_);
-        if (down_ ? OnDown : OnUp)
-            (down_ ? OnDown : OnUp)();
-    }
+    if (toggleMode_)
+        toggle();
     if (OnButtonClick)
         OnButtonClick();
     click();
@@ -246,13 +250,10 @@ void TCustomCaptionButton::menuChosen()
 {
     if (!enabled_)
         return;
-    if (toggleMode_) {
-        setDown(!down_);
-        if (down_ ? OnDown : OnUp)
-            (down_ ? OnDown : OnUp)();
-    } else if (menuItem_) {
+    if (toggleMode_)
+        toggle();
+    else if (menuItem_)
         menuItem_->setChecked(false);
-    }
     if (OnMenuClick)
         OnMenuClick();
     click();

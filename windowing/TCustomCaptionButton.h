@@ -61,6 +61,7 @@ protected:
 
 private:
     friend class CaptionButtonFace;
+    void toggle();
     void buttonClicked();
     void menuChosen();
     void insertMenuItems();
