@@ -54,8 +54,11 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        // Black and white in turn along every line: an inverted outline
+        // shows on any background, and so does this one.
         QPainter p(this);
         p.fillRect(rect(), Qt::black);
+        p.fillRect(rect(), QBrush(Qt::white, Qt::Dense4Pattern));
     }
 
 private:
