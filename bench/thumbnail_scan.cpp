@@ -2,13 +2,17 @@
 // megapixels, half of them progressive) beside vipsthumbnail making 100-pixel
 // thumbnails of the same files with two processes: wall time for the whole
 // folder, time from choosing the folder to the first thumbnail painted, and
-// peak resident memory. Each side runs in its own child process.
+// peak resident memory. Each side runs in its own child process. Then the
+// grid with the desktop's shared thumbnail cache in a private, empty
+// XDG_CACHE_HOME: the first scan fills the cache (it should cost no more than
+// a scan without it), the second reopens the folder from it.
 //
 // Usage: bench_thumbnail_scan [folder]   (default: a folder generated once
 // under $XDG_CACHE_HOME or ~/.cache). vipsthumbnail comes with the Debian
 // package in scripts/debian-packages-bench.txt.
 #include "pictures/ImageLibBinding.h"
 #include "pictures/TImageLibThumbnails.h"
+#include "pictures/ThumbnailCache.h"
 #include "support/BenchFixtures.h"
 
 #include <QApplication>
@@ -75,8 +79,9 @@ void makePhotos(const QString& folder)
     std::fprintf(stderr, "\n");
 }
 
-// The child: the grid as the thumbnails viewer holds it, on the folder.
-int child(const QString& folder)
+// The child: the grid as the thumbnails viewer holds it, on the folder; with
+// the shared thumbnail cache of $XDG_CACHE_HOME when withCache.
+int child(const QString& folder, bool withCache)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
@@ -88,6 +93,8 @@ int child(const QString& folder)
     TImageLibThumbnails grid(library);
     grid.resize(458, 462);
     grid.setThumbnailHeight(100);
+    if (withCache)
+        grid.setThumbnailCache(std::make_shared<ThumbnailCache>());
     grid.show();
     QElapsedTimer clock;
     qint64 firstPainted = -1;
@@ -161,8 +168,8 @@ Run runTogether(std::vector<std::vector<std::string>> commands, const std::strin
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--child")
-        return child(QString::fromLocal8Bit(argv[2]));
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--child")
+        return child(QString::fromLocal8Bit(argv[2]), argc == 4 && std::string(argv[3]) == "--cache");
     QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : defaultFolder();
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -187,22 +194,52 @@ int main(int argc, char** argv)
         halves[size_t(i % 2)].push_back((folder + files[i]).toStdString());
     const Run vips = runTogether(halves);
 
-    const std::string result = (out.path() + QStringLiteral("/ours.txt")).toStdString();
-    const Run ours = runTogether({{argv[0], "--child", folder.toStdString()}}, result);
-    QFile report(QString::fromStdString(result));
-    report.open(QIODevice::ReadOnly);
-    const QList<QByteArray> fields = report.readAll().simplified().split(' ');
-    if (fields.size() != 3) {
-        std::fprintf(stderr, "the grid's child printed nothing usable\n");
-        return 1;
-    }
+    struct GridRun {
+        Run run;
+        QList<QByteArray> fields;  // whole ms, first ms, items
+    };
+    const auto grid = [&](bool withCache) {
+        const std::string result = (out.path() + QStringLiteral("/ours.txt")).toStdString();
+        std::vector<std::string> command = {argv[0], "--child", folder.toStdString()};
+        if (withCache)
+            command.push_back("--cache");
+        GridRun g{runTogether({command}, result), {}};
+        QFile report(QString::fromStdString(result));
+        report.open(QIODevice::ReadOnly);
+        g.fields = report.readAll().simplified().split(' ');
+        if (g.fields.size() != 3) {
+            std::fprintf(stderr, "the grid's child printed nothing usable\n");
+            std::exit(1);
+        }
+        return g;
+    };
+    const GridRun ours = grid(false);
+    // The cache lives in a private, empty cache folder for the two runs with it.
+    QTemporaryDir cacheHome;
+    const QByteArray savedCacheHome = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", cacheHome.path().toLocal8Bit());
+    const GridRun cold = grid(true);
+    const GridRun warm = grid(true);
+    if (savedCacheHome.isNull())
+        qunsetenv("XDG_CACHE_HOME");
+    else
+        qputenv("XDG_CACHE_HOME", savedCacheHome);
+    const long cached = long(QDir(cacheHome.path() + QStringLiteral("/thumbnails/normal")).entryList(QDir::Files).size());
+
     std::printf("%-32s %10s %12s %14s\n", "", "whole (ms)", "first (ms)", "peak RSS (MB)");
     std::printf("%-32s %10.0f %12s %14.1f\n", "vipsthumbnail, 2 processes", vips.wallMs, "-",
                 vips.sumRssKb / 1024.0);
-    std::printf("%-32s %10s %12s %14.1f\n", "thumbnail grid", fields[0].constData(), fields[1].constData(),
-                ours.peakRssKb / 1024.0);
+    const auto row = [](const char* name, const GridRun& g) {
+        std::printf("%-32s %10s %12s %14.1f\n", name, g.fields[0].constData(), g.fields[1].constData(),
+                    g.run.peakRssKb / 1024.0);
+    };
+    row("thumbnail grid", ours);
+    row("grid, shared cache cold", cold);
+    row("grid, shared cache warm", warm);
     std::printf("(vipsthumbnail: wall time of both processes, memory of both added; grid: from choosing the folder "
                 "to the last thumbnail, memory of its whole process)\n");
-    std::printf("grid items: %s; grid worker threads: %d\n", fields[2].constData(), QThread::idealThreadCount());
+    std::printf("grid items: %s, %s, %s; thumbnails in the cache: %ld; grid worker threads: %d\n",
+                ours.fields[2].constData(), cold.fields[2].constData(), warm.fields[2].constData(), cached,
+                QThread::idealThreadCount());
     return 0;
 }
