@@ -7,9 +7,11 @@
 // XDG_CACHE_HOME: the first scan fills the cache (it should cost no more than
 // a scan without it), the second reopens the folder from it.
 //
-// Usage: bench_thumbnail_scan [folder]   (default: a folder generated once
-// under $XDG_CACHE_HOME or ~/.cache). vipsthumbnail comes with the Debian
-// package in scripts/debian-packages-bench.txt.
+// Usage: bench_thumbnail_scan [folder [rounds]]   (default: a folder
+// generated once under $XDG_CACHE_HOME or ~/.cache; 2 rounds of the grid's
+// three runs, interleaved so that other load on the machine hits them alike,
+// medians reported). vipsthumbnail comes with the Debian package in
+// scripts/debian-packages-bench.txt.
 #include "pictures/ImageLibBinding.h"
 #include "pictures/TImageLibThumbnails.h"
 #include "pictures/ThumbnailCache.h"
@@ -123,6 +125,7 @@ int child(const QString& folder, bool withCache)
 
 struct Run {
     double wallMs = 0;
+    double cpuMs = 0;    // of all the processes
     long peakRssKb = 0;  // the largest of the processes
     long sumRssKb = 0;
 };
@@ -158,6 +161,7 @@ Run runTogether(std::vector<std::vector<std::string>> commands, const std::strin
             std::fprintf(stderr, "a child failed\n");
             std::exit(1);
         }
+        run.cpuMs += cpuMs(usage);
         run.peakRssKb = std::max(run.peakRssKb, usage.ru_maxrss);
         run.sumRssKb += usage.ru_maxrss;
     }
@@ -195,51 +199,62 @@ int main(int argc, char** argv)
     const Run vips = runTogether(halves);
 
     struct GridRun {
-        Run run;
-        QList<QByteArray> fields;  // whole ms, first ms, items
+        double wholeMs = 0, firstMs = 0, cpuMs = 0, peakRssMb = 0;
+        int items = 0;
     };
     const auto grid = [&](bool withCache) {
         const std::string result = (out.path() + QStringLiteral("/ours.txt")).toStdString();
         std::vector<std::string> command = {argv[0], "--child", folder.toStdString()};
         if (withCache)
             command.push_back("--cache");
-        GridRun g{runTogether({command}, result), {}};
+        const Run run = runTogether({command}, result);
         QFile report(QString::fromStdString(result));
         report.open(QIODevice::ReadOnly);
-        g.fields = report.readAll().simplified().split(' ');
-        if (g.fields.size() != 3) {
+        const QList<QByteArray> fields = report.readAll().simplified().split(' ');
+        if (fields.size() != 3) {
             std::fprintf(stderr, "the grid's child printed nothing usable\n");
             std::exit(1);
         }
-        return g;
+        return GridRun{fields[0].toDouble(), fields[1].toDouble(), run.cpuMs, run.peakRssKb / 1024.0, fields[2].toInt()};
     };
-    const GridRun ours = grid(false);
-    // The cache lives in a private, empty cache folder for the two runs with it.
-    QTemporaryDir cacheHome;
+    // The runs with the cache use a private cache folder, empty for each cold run.
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
     const QByteArray savedCacheHome = qgetenv("XDG_CACHE_HOME");
-    qputenv("XDG_CACHE_HOME", cacheHome.path().toLocal8Bit());
-    const GridRun cold = grid(true);
-    const GridRun warm = grid(true);
-    if (savedCacheHome.isNull())
-        qunsetenv("XDG_CACHE_HOME");
-    else
-        qputenv("XDG_CACHE_HOME", savedCacheHome);
-    const long cached = long(QDir(cacheHome.path() + QStringLiteral("/thumbnails/normal")).entryList(QDir::Files).size());
+    std::vector<GridRun> plain, cold, warm;
+    long cached = 0;
+    for (int round = 0; round < rounds; ++round) {
+        plain.push_back(grid(false));
+        QTemporaryDir cacheHome;
+        qputenv("XDG_CACHE_HOME", cacheHome.path().toLocal8Bit());
+        cold.push_back(grid(true));
+        warm.push_back(grid(true));
+        cached = long(QDir(cacheHome.path() + QStringLiteral("/thumbnails/normal")).entryList(QDir::Files).size());
+        if (savedCacheHome.isNull())
+            qunsetenv("XDG_CACHE_HOME");
+        else
+            qputenv("XDG_CACHE_HOME", savedCacheHome);
+    }
 
-    std::printf("%-32s %10s %12s %14s\n", "", "whole (ms)", "first (ms)", "peak RSS (MB)");
-    std::printf("%-32s %10.0f %12s %14.1f\n", "vipsthumbnail, 2 processes", vips.wallMs, "-",
+    std::printf("%-28s %10s %10s %10s %14s\n", "", "whole (ms)", "first (ms)", "CPU (ms)", "peak RSS (MB)");
+    std::printf("%-28s %10.0f %10s %10.0f %14.1f\n", "vipsthumbnail, 2 processes", vips.wallMs, "-", vips.cpuMs,
                 vips.sumRssKb / 1024.0);
-    const auto row = [](const char* name, const GridRun& g) {
-        std::printf("%-32s %10s %12s %14.1f\n", name, g.fields[0].constData(), g.fields[1].constData(),
-                    g.run.peakRssKb / 1024.0);
+    const auto row = [](const char* name, const std::vector<GridRun>& runs) {
+        const auto middle = [&](double GridRun::*field) {
+            std::vector<double> values;
+            for (const GridRun& r : runs)
+                values.push_back(r.*field);
+            return median(values);
+        };
+        std::printf("%-28s %10.0f %10.0f %10.0f %14.1f\n", name, middle(&GridRun::wholeMs), middle(&GridRun::firstMs),
+                    middle(&GridRun::cpuMs), middle(&GridRun::peakRssMb));
     };
-    row("thumbnail grid", ours);
+    row("thumbnail grid", plain);
     row("grid, shared cache cold", cold);
     row("grid, shared cache warm", warm);
-    std::printf("(vipsthumbnail: wall time of both processes, memory of both added; grid: from choosing the folder "
-                "to the last thumbnail, memory of its whole process)\n");
-    std::printf("grid items: %s, %s, %s; thumbnails in the cache: %ld; grid worker threads: %d\n",
-                ours.fields[2].constData(), cold.fields[2].constData(), warm.fields[2].constData(), cached,
-                QThread::idealThreadCount());
+    std::printf("(vipsthumbnail: wall time of both processes, CPU and memory of both added; grid: medians of %d runs, "
+                "from choosing the folder to the last thumbnail, CPU and memory of its whole process)\n",
+                rounds);
+    std::printf("grid items: %d, %d, %d; thumbnails in the cache: %ld; grid worker threads: %d\n", plain.back().items,
+                cold.back().items, warm.back().items, cached, QThread::idealThreadCount());
     return 0;
 }
