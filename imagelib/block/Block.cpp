@@ -19,6 +19,15 @@ std::uint64_t strideFor(std::int64_t width, int bitCount)
     return (std::uint64_t(width) * std::uint64_t(bitCount) + 31) / 32 * 4;
 }
 
+IlRgbQuad overWhite(imagedecode::Colour c)
+{
+    if (c.a == 255)
+        return {c.b, c.g, c.r, 0};
+    const unsigned white = 255u * (255u - c.a);
+    return {std::uint8_t((c.b * c.a + white + 127) / 255), std::uint8_t((c.g * c.a + white + 127) / 255),
+            std::uint8_t((c.r * c.a + white + 127) / 255), 0};
+}
+
 }  // namespace
 
 std::optional<imagedecode::Bytes> blockBytes(IlBlock block)
@@ -121,17 +130,10 @@ IlBlock blockFromPicture(const imagedecode::Picture& picture, int bitCount)
             const imagedecode::Colour* in = picture.bgraRow(y);
             std::uint8_t* out = b.row(y);
             for (int x = 0; x < w; ++x, out += 3) {
-                const imagedecode::Colour c = in[x];
-                if (c.a == 255) {
-                    out[0] = c.b;
-                    out[1] = c.g;
-                    out[2] = c.r;
-                } else {
-                    const unsigned white = 255u * (255u - c.a);
-                    out[0] = std::uint8_t((c.b * c.a + white + 127) / 255);
-                    out[1] = std::uint8_t((c.g * c.a + white + 127) / 255);
-                    out[2] = std::uint8_t((c.r * c.a + white + 127) / 255);
-                }
+                const IlRgbQuad c = overWhite(in[x]);
+                out[0] = c.blue;
+                out[1] = c.green;
+                out[2] = c.red;
             }
         }
         return b.block;
@@ -139,10 +141,10 @@ IlBlock blockFromPicture(const imagedecode::Picture& picture, int bitCount)
     const int bits = bitCount > picture.paletteBits ? bitCount : picture.paletteBits;
     const int colours = int(picture.palette.size());
     const NewBlock b = allocateBlock(w, h, bits, colours);
-    for (int i = 0; i < colours; ++i) {
-        const imagedecode::Colour c = picture.palette[std::size_t(i)];
-        b.table[i] = IlRgbQuad{c.b, c.g, c.r, 0};
-    }
+    // A block's table has no transparency: entries that are not opaque are
+    // laid over white, as the pixels of a 32-bit picture are.
+    for (int i = 0; i < colours; ++i)
+        b.table[i] = overWhite(picture.palette[std::size_t(i)]);
     const int perByte = 8 / bits;
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* in = picture.row(y);

@@ -2,7 +2,10 @@
 
 #include <png.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 #include <string>
 
 namespace imagedecode {
@@ -26,6 +29,8 @@ struct PngImage {
 
 struct Header {
     PictureInfo info;
+    int depth = 0;      // bits per sample
+    int colourType = 0;
     std::uint64_t rawBytes = 0;  // the filtered rows, before compression
 };
 
@@ -43,6 +48,8 @@ Header readHeader(Bytes data)
         fail(Failure::Corrupt, "The PNG header is invalid");
     h.info = {int(std::min<std::uint32_t>(width, INT32_MAX)), int(std::min<std::uint32_t>(height, INT32_MAX)),
               depth * channels};
+    h.depth = depth;
+    h.colourType = type;
     h.rawBytes = std::uint64_t(height) * ((std::uint64_t(width) * std::uint64_t(depth * channels) + 7) / 8 + 1);
     return h;
 }
@@ -59,13 +66,62 @@ PictureInfo pngInfo(Bytes data)
     return readHeader(data).info;
 }
 
+namespace {
+
+// Colour-table pictures, and black-and-white grey ones, keep their indices
+// when the caller wants tables: a table of 1, 4 or 8 bits, 2-bit pictures
+// held at 4 (no bitmap block has 2 bits per pixel).
+int tableBits(const Header& h)
+{
+    if (h.colourType == 3)
+        return h.depth == 2 ? 4 : h.depth;
+    if (h.colourType == 0 && h.depth == 1)
+        return 1;
+    return 0;
+}
+
+Picture decodeIndexed(Bytes data, int bits, const Options& options)
+{
+    PngImage png;
+    if (!png_image_begin_read_from_memory(&png.image, data.data(), data.size()))
+        png.fail();
+    // The table keeps its transparency; whoever makes a bitmap of it decides
+    // what shows through.
+    png.image.format = PNG_FORMAT_BGRA_COLORMAP;
+    Picture picture = Picture::allocate(png.image.width, png.image.height, Picture::Format::Indexed, options.limits);
+    std::array<Colour, 256> table{};
+    static_assert(sizeof table == 256 * 4, "one BGRA entry per colour");
+    // The table is never larger than 256 entries, whatever the file says.
+    png.image.colormap_entries = std::min<png_uint_32>(png.image.colormap_entries, 256);
+    if (!png_image_finish_read(&png.image, nullptr, picture.row(0), png_int_32(picture.stride()), table.data()))
+        png.fail();
+    const std::size_t entries = std::clamp<std::size_t>(png.image.colormap_entries, 1, 256);
+    const std::vector<Colour> palette(table.begin(), table.begin() + std::ptrdiff_t(entries));
+    const PaletteWriter writer(picture, palette);
+    for (int y = 0; y < picture.height(); ++y) {
+        std::uint8_t* row = picture.row(y);
+        for (int x = 0; x < picture.width(); ++x)
+            writer.put(row, x, row[x]);
+    }
+    picture.paletteBits = std::max(picture.paletteBits, bits);
+    return picture;
+}
+
+}  // namespace
+
 Picture decodePng(Bytes data, const Options& options)
 {
     const Header h = readHeader(data);
-    checkSize(h.info.width, h.info.height, 4, options.limits);
+    const int bits = options.keepIndexed ? tableBits(h) : 0;
+    checkSize(h.info.width, h.info.height, bits ? 1 : 4, options.limits);
     checkExpansion(h.rawBytes, data.size(), kDeflateBytesPerByte);
     ProgressReporter progress(options.progress);
     progress.report(0, 1);
+    if (bits) {
+        Picture picture = decodeIndexed(data, bits, options);
+        progress.report(1, 1);
+        return picture;
+    }
     PngImage png;
     if (!png_image_begin_read_from_memory(&png.image, data.data(), data.size()))
         png.fail();

@@ -1,5 +1,6 @@
 #pragma once
-// PNG pictures through libpng, always as 32-bit pixels.
+// PNG pictures through libpng: 32-bit pixels, or colour-table pictures (and
+// black-and-white ones) with their table when the options keep tables.
 #include "imagelib/decode/BitmapDecoder.h"
 #include "imagelib/decode/Bytes.h"
 #include "imagelib/decode/Picture.h"

@@ -177,6 +177,29 @@ void checkPageData(const Tiff& tiff, std::uint32_t width, std::uint32_t height)
     checkExpansion((std::uint64_t(width) * sampleBits + 7) / 8 * height, stored, ratio);
 }
 
+// A bilevel page: one 1-bit sample per pixel, black and white.
+bool bilevel(TIFF* t)
+{
+    const std::uint16_t photometric = field16(t, TIFFTAG_PHOTOMETRIC);
+    return field16(t, TIFFTAG_BITSPERSAMPLE) == 1 && field16(t, TIFFTAG_SAMPLESPERPIXEL) == 1 &&
+           (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+}
+
+// libtiff has already turned every pixel of a bilevel page black or white
+// (whichever value the file calls white); they keep a two-colour table.
+Picture blackAndWhite(const Picture& pixels, const Limits& limits)
+{
+    Picture picture = Picture::allocate(pixels.width(), pixels.height(), Picture::Format::Indexed, limits);
+    const PaletteWriter writer(picture, {Colour{0, 0, 0, 255}, Colour{255, 255, 255, 255}});
+    for (int y = 0; y < pixels.height(); ++y) {
+        const Colour* in = pixels.bgraRow(y);
+        std::uint8_t* out = picture.row(y);
+        for (int x = 0; x < pixels.width(); ++x)
+            writer.put(out, x, in[x].g >= 128 ? 1 : 0);
+    }
+    return picture;
+}
+
 }  // namespace
 
 bool looksLikeTiff(Bytes data)
@@ -230,6 +253,8 @@ Picture decodeTiff(Bytes data, int page, const Options& options)
             picture.hasAlpha = picture.hasAlpha || row[x].a != 255;
         }
     }
+    if (options.keepIndexed && bilevel(t))
+        picture = blackAndWhite(picture, options.limits);
     progress.report(1, 1);
     return picture;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// TIFF pictures through libtiff, read from memory, any page.
+// TIFF pictures through libtiff, read from memory, any page: 32-bit pixels,
+// or bilevel pages as a two-colour table when the options keep tables.
 #include "imagelib/decode/BitmapDecoder.h"
 #include "imagelib/decode/Bytes.h"
 #include "imagelib/decode/Picture.h"

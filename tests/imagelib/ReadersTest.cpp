@@ -26,6 +26,10 @@ StreamReader streamEntry(int16_t (*entry)(const uint8_t*, size_t, int, IlProgres
     };
 }
 
+// Tolerance codes besides a per-channel difference.
+constexpr int kGrey = -1;         // only grey values
+constexpr int kBlackWhite = -2;   // black in the dark quadrants (red, blue), white in the light ones
+
 struct Variant {
     const char* name;
     const char* file;         // output file name; its prefix or extension picks ImageMagick's writer
@@ -33,8 +37,65 @@ struct Variant {
     FileReader readFile;
     StreamReader readStream;
     int bitCount;             // expected depth; 0: any table depth (1, 4 or 8)
-    int tolerance;            // per channel at the quadrants' centres; -1: only grey values
+    int tolerance;            // per channel at the quadrants' centres, or kGrey / kBlackWhite
+    // Writes the file itself instead of ImageMagick (which writes no such variant).
+    QByteArray (*handMade)(int w, int h) = nullptr;
 };
+
+// An RLE-coded PCX of the quadrant picture: one plane of 1 bit (the dark
+// quadrants black) or four planes of 1 bit, the 16-colour table in the header.
+QByteArray pcx(int w, int h, int planes)
+{
+    // Colour indices with bits in every plane: red 3, green 5, blue 9, white 15.
+    const auto indexOf = [&](int x, int y) {
+        const Rgb c = quadrantColour(x, y, w, h);
+        if (planes == 1)
+            return c.g == 255 ? 1 : 0;
+        return c == Rgb{255, 0, 0} ? 3 : c == Rgb{0, 255, 0} ? 5 : c == Rgb{0, 0, 255} ? 9 : 15;
+    };
+    const int bytesPerLine = ((w + 7) / 8 + 1) / 2 * 2;
+    QByteArray header(128, '\0');
+    header[0] = 0x0A;
+    header[1] = 5;
+    header[2] = 1;
+    header[3] = 1;
+    header[8] = char((w - 1) & 0xFF);
+    header[9] = char((w - 1) >> 8);
+    header[10] = char((h - 1) & 0xFF);
+    header[11] = char((h - 1) >> 8);
+    if (planes == 4) {
+        const std::pair<int, Rgb> colours[] = {{3, {255, 0, 0}}, {5, {0, 255, 0}}, {9, {0, 0, 255}}, {15, {255, 255, 255}}};
+        for (const auto& [index, c] : colours) {
+            header[16 + index * 3] = char(c.r);
+            header[17 + index * 3] = char(c.g);
+            header[18 + index * 3] = char(c.b);
+        }
+    }
+    header[65] = char(planes);
+    header[66] = char(bytesPerLine);
+    QByteArray out = header;
+    for (int y = 0; y < h; ++y) {
+        QByteArray line;
+        for (int p = 0; p < planes; ++p) {
+            QByteArray plane(bytesPerLine, '\0');
+            for (int x = 0; x < w; ++x)
+                if ((indexOf(x, y) >> p) & 1)
+                    plane[x / 8] = char(plane[x / 8] | (0x80 >> (x % 8)));
+            line += plane;
+        }
+        // Runs of equal bytes, at most 63 long; a single byte at or above 0xC0 needs a run of one.
+        for (int i = 0; i < line.size();) {
+            int run = 1;
+            while (i + run < line.size() && run < 63 && line[i + run] == line[i])
+                ++run;
+            if (run > 1 || (uchar(line[i]) & 0xC0) == 0xC0)
+                out += char(0xC0 | run);
+            out += line[i];
+            i += run;
+        }
+    }
+    return out;
+}
 
 std::vector<Variant> variants()
 {
@@ -58,10 +119,16 @@ std::vector<Variant> variants()
                                     nullptr, nullptr, maxSide, block);
     };
     return {
-        {"png", "a.png", {}, pngFile, pngStream, 24, 0},
-        {"png colour table", "PNG8:b.png", {}, pngFile, pngStream, 24, 0},
+        {"png", "PNG24:a.png", {}, pngFile, pngStream, 24, 0},
+        // Colour tables keep their depth; two bits are held as four.
+        {"png colour table", "PNG8:b.png", {}, pngFile, pngStream, 0, 0},
+        {"png colour table 8 bits", "b8.png", {"-define", "png:color-type=3", "-define", "png:bit-depth=8"}, pngFile, pngStream, 8, 0},
+        {"png colour table 4 bits", "b4.png", {"-define", "png:color-type=3", "-define", "png:bit-depth=4"}, pngFile, pngStream, 4, 0},
+        {"png colour table 2 bits", "b2.png", {"-define", "png:color-type=3", "-define", "png:bit-depth=2"}, pngFile, pngStream, 4, 0},
+        {"png colour table 1 bit", "b1.png", {"-colorspace", "Gray", "-threshold", "50%", "-define", "png:color-type=3", "-define", "png:bit-depth=1"}, pngFile, pngStream, 1, kBlackWhite},
+        {"png grey 1 bit", "g1.png", {"-colorspace", "Gray", "-threshold", "50%", "-define", "png:color-type=0", "-define", "png:bit-depth=1"}, pngFile, pngStream, 1, kBlackWhite},
         {"png 16 bits with alpha", "PNG64:c.png", {}, pngFile, pngStream, 24, 0},
-        {"png interlaced grey", "d.png", {"-colorspace", "Gray", "-interlace", "PNG"}, pngFile, pngStream, 24, -1},
+        {"png interlaced grey", "d.png", {"-colorspace", "Gray", "-interlace", "PNG"}, pngFile, pngStream, 24, kGrey},
         {"gif", "a.gif", {}, gifFile, gifStream, 0, 0},
         {"gif interlaced", "b.gif", {"-interlace", "GIF"}, gifFile, gifStream, 0, 0},
         // ImageMagick writes targa rows top first while the header says
@@ -70,26 +137,30 @@ std::vector<Variant> variants()
         {"tga run-length", "b.tga", {"-flip", "-compress", "RLE"}, tgaFile, tgaStream, 24, 0},
         {"tga 32 bits", "c.tga", {"-flip", "-alpha", "set"}, tgaFile, tgaStream, 24, 0},
         {"tga colour map", "d.tga", {"-flip", "-type", "Palette"}, tgaFile, tgaStream, 0, 0},
-        {"tga grey", "e.tga", {"-flip", "-colorspace", "Gray"}, tgaFile, tgaStream, 8, -1},
+        {"tga grey", "e.tga", {"-flip", "-colorspace", "Gray"}, tgaFile, tgaStream, 8, kGrey},
         {"tga top-down", "f.tga", {"-orient", "TopLeft"}, tgaFile, tgaStream, 24, 0},
         {"pcx 24 bits", "a.pcx", {}, pcxFile, pcxStream, 24, 0},
         {"pcx 8 bits", "b.pcx", {"-type", "Palette"}, pcxFile, pcxStream, 8, 0},
-        {"pcx black and white", "c.pcx", {"-monochrome"}, pcxFile, pcxStream, 24, -1},
+        {"pcx black and white", "c.pcx", {"-monochrome"}, pcxFile, pcxStream, 24, kGrey},
+        {"pcx 1 bit", "d.pcx", {}, pcxFile, pcxStream, 1, kBlackWhite, [](int w, int h) { return pcx(w, h, 1); }},
+        {"pcx 4 planes", "e.pcx", {}, pcxFile, pcxStream, 4, 0, [](int w, int h) { return pcx(w, h, 4); }},
         {"tiff", "a.tif", {"-compress", "None"}, tifFile, tifStream, 24, 0},
         {"tiff lzw", "b.tif", {"-compress", "LZW"}, tifFile, tifStream, 24, 0},
         {"tiff deflate tiles", "c.tif", {"-compress", "Zip", "-define", "tiff:tile-geometry=16x16"}, tifFile, tifStream, 24, 0},
         {"tiff colour table", "d.tif", {"-type", "Palette"}, tifFile, tifStream, 24, 0},
-        {"tiff fax", "e.tif", {"-monochrome", "-compress", "Group4"}, tifFile, tifStream, 24, -1},
+        {"tiff fax", "e.tif", {"-colorspace", "Gray", "-threshold", "50%", "-type", "Bilevel", "-compress", "Group4"}, tifFile, tifStream, 1, kBlackWhite},
+        {"tiff bilevel, 0 is black", "f.tif", {"-colorspace", "Gray", "-threshold", "50%", "-type", "Bilevel", "-depth", "1", "-compress", "None"}, tifFile, tifStream, 1, kBlackWhite},
+        {"tiff bilevel, 0 is white", "g.tif", {"-colorspace", "Gray", "-threshold", "50%", "-type", "Bilevel", "-depth", "1", "-compress", "None", "-define", "quantum:polarity=min-is-white"}, tifFile, tifStream, 1, kBlackWhite},
         {"bmp 24 bits", "BMP3:a.bmp", {"-type", "TrueColor"}, bmpFile, bmpStream, 24, 0},
         {"bmp 32 bits", "BMP:b.bmp", {"-type", "TrueColorAlpha", "-define", "bmp:format=bmp4"}, bmpFile, bmpStream, 24, 0},
         {"bmp 16 bits, masks left out", "BMP3:c.bmp", {"-define", "bmp:subtype=RGB555"}, bmpFile, bmpStream, 24, 8},
         {"bmp 16 bits 5-6-5", "BMP:c2.bmp", {"-define", "bmp:subtype=RGB565"}, bmpFile, bmpStream, 24, 8},
         {"bmp colour table", "BMP3:d.bmp", {"-type", "Palette"}, bmpFile, bmpStream, 0, 0},
         {"bmp 8 bits run-length", "BMP3:e.bmp", {"-colors", "20", "-type", "Palette", "-compress", "RLE"}, bmpFile, bmpStream, 0, 0},
-        {"bmp 1 bit", "BMP3:f.bmp", {"-monochrome"}, bmpFile, bmpStream, 1, -1},
+        {"bmp 1 bit", "BMP3:f.bmp", {"-monochrome"}, bmpFile, bmpStream, 1, kGrey},
         {"jpeg baseline", "g.jpg", {"-quality", "95"}, jpgFile, jpgStream, 24, 48},
         {"jpeg progressive", "h.jpg", {"-quality", "95", "-interlace", "Plane"}, jpgFile, jpgStream, 24, 48},
-        {"jpeg grey", "i.jpg", {"-colorspace", "Gray"}, jpgFile, jpgStream, 8, -1},
+        {"jpeg grey", "i.jpg", {"-colorspace", "Gray"}, jpgFile, jpgStream, 8, kGrey},
         {"jpeg cmyk", "j.jpg", {"-colorspace", "CMYK", "-quality", "95"}, jpgFile, jpgStream, 24, 48},
     };
 }
@@ -111,12 +182,14 @@ void expectPicture(IlBlock block, const Variant& v, int w, int h)
     for (int qy : {h / 4, 3 * h / 4})
         for (int qx : {w / 4, 3 * w / 4}) {
             const Rgb got = blockPixel(block, qx, qy);
-            if (v.tolerance < 0) {
+            if (v.tolerance == kGrey) {
                 EXPECT_TRUE(got.r == got.g && got.g == got.b) << qx << "," << qy;
                 continue;
             }
-            const Rgb want = quadrantColour(qx, qy, w, h);
-            EXPECT_TRUE(near(got, want, v.tolerance))
+            Rgb want = quadrantColour(qx, qy, w, h);
+            if (v.tolerance == kBlackWhite)
+                want = want.g == 255 ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+            EXPECT_TRUE(near(got, want, std::max(v.tolerance, 0)))
                 << qx << "," << qy << " got " << got.r << " " << got.g << " " << got.b;
         }
 }
@@ -127,7 +200,8 @@ TEST(ImageReaders, EveryVariantReadsFromFileAndMemory)
     const int w = 37, h = 22;  // odd width: rows need padding at every depth
     for (const Variant& v : variants()) {
         SCOPED_TRACE(v.name);
-        const QString path = fixtures.make(QString::fromLatin1(v.file), w, h, v.options);
+        const QString path = v.handMade ? fixtures.write(QString::fromLatin1(v.file), v.handMade(w, h))
+                                        : fixtures.make(QString::fromLatin1(v.file), w, h, v.options);
         const QString plain = path.section(':', -1);
         CrdeBlock fromFile;
         EXPECT_GE(v.readFile(plain.toLocal8Bit().constData(), fromFile.out()), 1);
@@ -135,6 +209,25 @@ TEST(ImageReaders, EveryVariantReadsFromFileAndMemory)
         CrdeBlock fromMemory;
         EXPECT_GE(v.readStream(Fixtures::read(plain), 0, fromMemory.out()), 1);
         expectPicture(fromMemory.block, v, w, h);
+    }
+}
+
+TEST(ImageReaders, TransparentTableColoursAreLaidOverWhite)
+{
+    Fixtures fixtures;
+    const int w = 20, h = 10;
+    const struct {
+        const char* file;
+        int16_t (*read)(const char*, int, int, IlProgress, void*, IlBlock*);
+    } cases[] = {{"PNG8:t.png", rdpngfiledib}, {"t.gif", rdgiffiledib}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = fixtures.make(QString::fromLatin1(c.file), w, h, {"-transparent", "blue"});
+        CrdeBlock block;
+        ASSERT_GE(c.read(path.toLocal8Bit().constData(), 24, 0, nullptr, nullptr, block.out()), 1);
+        EXPECT_LE(headerOf(block.block).bitCount, 8);
+        EXPECT_EQ(blockPixel(block.block, w / 4, 3 * h / 4), (Rgb{255, 255, 255}));
+        EXPECT_EQ(blockPixel(block.block, w / 4, h / 4), (Rgb{255, 0, 0}));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "pictures/ImageLibBinding.h"
 #include "pictures/TImageLibThumbnails.h"
 #include "pictures/TPMultiImage.h"
+#include "pictures/ThumbnailMaker.h"
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -163,4 +164,36 @@ TEST(ImageLibPictures, AFolderOfEveryFormatFillsTheGridAndPreviews)
     viewer.setImageName(d + "cut.jpg");
     viewer.setImageName(d + "photo.jpg");
     EXPECT_EQ(viewer.picture().image.size(), QSize(64, 48));
+}
+
+TEST(ImageLibPictures, BlackAndWhitePicturesOfEveryFormatAreScaledToGrey)
+{
+    QTemporaryDir dir;
+    const QString d = dir.path() + "/";
+    // A one-pixel checkerboard: scaled to grey it turns grey, stretched it stays black and white.
+    const QStringList board = {"-size", "300x200", "pattern:gray50", "-type", "bilevel"};
+    const struct {
+        const char* file;
+        QStringList options;
+        bool grey;
+    } cases[] = {
+        {"line.bmp", {}, true},
+        {"fax.tif", {"-compress", "Group4"}, true},
+        {"plain.tif", {"-depth", "1", "-compress", "None"}, true},
+        {"grey.png", {"-define", "png:color-type=0", "-define", "png:bit-depth=1"}, true},
+        {"table.png", {"-define", "png:color-type=3", "-define", "png:bit-depth=1"}, true},
+        {"table4.png", {"-define", "png:color-type=3", "-define", "png:bit-depth=4"}, false},
+    };
+    ImageLibBinding library({kBuilt, QString()});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = d + QString::fromLatin1(c.file);
+        magick(board + c.options + QStringList{path});
+        const ThumbFile file = readThumbnails(library, path, ThumbnailRecipe{});
+        ASSERT_EQ(file.pages.size(), 1u);
+        // The picture fills the 100-pixel width (67 high); sample well inside it.
+        const QRgb middle = file.pages[0].thumbnail.pixel(50, 34);
+        const bool grey = qGray(middle) > 40 && qGray(middle) < 215;
+        EXPECT_EQ(grey, c.grey) << qGray(middle);
+    }
 }
