@@ -5,11 +5,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -108,10 +109,18 @@ bool ThumbnailCache::write(const QString& folder, const QString& path, QImage im
     image.setText(QStringLiteral("Thumb::MTime"), mtime);
     image.setText(QStringLiteral("Thumb::Size"), QString::number(QFileInfo(path).size()));
     image.setText(QStringLiteral("Software"), QStringLiteral("Калейдор"));
-    // Written beside its place and renamed over it: a reader never sees half a file.
-    QSaveFile file(dir + u'/' + keyOf(path));
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside its place and renamed over it: a reader never sees half
+    // a file. No waiting for the disk (a scan writes hundreds): a thumbnail
+    // cut short by a crash is no valid thumbnail and is simply made again.
+    const QString target = dir + u'/' + keyOf(path);
+    QTemporaryFile file(target + QStringLiteral(".XXXXXX"));
+    if (!file.open())
         return false;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return image.save(&file, "png") && file.commit();
+    if (!image.save(&file, "png") || !file.flush())
+        return false;
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }

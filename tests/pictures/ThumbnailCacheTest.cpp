@@ -3,6 +3,7 @@
 #include "pictures/ThumbnailCache.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -69,6 +70,10 @@ TEST_F(CacheFixture, KeepsAThumbnailOtherProgramsCanCheck)
     EXPECT_EQ(image.text("Thumb::Image::Width"), "1600");
     namespace fs = std::filesystem;
     EXPECT_EQ(fs::status(stored.toStdString()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // Stored again over the first: one file, no temporary one left beside it.
+    ASSERT_TRUE(cache.store(picture, photo(800, 600)));
+    EXPECT_EQ(QDir(dir.filePath("thumbnails/normal")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{ThumbnailCache::keyOf(picture)});
 
     EXPECT_EQ(cache.find(picture, 100).size(), QSize(128, 96));
     EXPECT_TRUE(cache.find(picture, 200).isNull());  // not large enough for that
