@@ -1,6 +1,7 @@
 #include "pictures/MetafileCanvas.h"
 
 #include "imagelib/decode/BitmapDecoder.h"
+#include "pictures/DeviceClip.h"
 #include "pictures/PictureImage.h"
 #include "platform/Errors.h"
 
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace metafile {
 
@@ -38,6 +40,63 @@ QPainterPath rectsPath(const std::vector<QRectF>& rects)
         path.addRect(r.normalized());
     return path.simplified();
 }
+
+// How far t stretches a length at most (its larger singular value).
+double largestStretch(const QTransform& t)
+{
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double sum = a * a + b * b + c * c + d * d, det = a * d - b * c;
+    return std::sqrt((sum + std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2);
+}
+
+// What the painter's rasterizer spends on a shape, in picture pixels: each
+// scan line an edge crosses costs about as much as painting kRowCost pixels,
+// times the number of edges that share those scan lines (the rasterizer keeps
+// the crossings of a scan line in a list); a stroke also paints its length
+// times its width.
+class RasterWork {
+public:
+    explicit RasterWork(double penWidth) : width_(penWidth) {}
+    void add(const clip::Subpath& subpath, bool closed)
+    {
+        QPointF a = subpath.start;
+        for (const clip::Segment& s : subpath.segments) {
+            // A curve is counted by its control polygon, which it never
+            // outruns.
+            if (s.curve) {
+                edge(a, s.c1);
+                edge(s.c1, s.c2);
+                edge(s.c2, s.to);
+            } else {
+                edge(a, s.to);
+            }
+            a = s.to;
+        }
+        if (closed)
+            edge(a, subpath.start);
+    }
+    double cost() const
+    {
+        constexpr double kRowCost = 50;
+        const double height = std::max(1.0, bottom_ - top_ + width_ + 1);
+        return kRowCost * rows_ * std::max(1.0, rows_ / height) + painted_;
+    }
+
+private:
+    void edge(QPointF a, QPointF b)
+    {
+        // A stroke's outline has an edge on either side of the line.
+        rows_ += (std::abs(b.y() - a.y()) + width_ + 1) * (width_ > 0 ? 2 : 1);
+        painted_ += (QLineF(a, b).length() + width_) * width_;
+        top_ = std::min({top_, a.y(), b.y()});
+        bottom_ = std::max({bottom_, a.y(), b.y()});
+    }
+
+    double width_;
+    double rows_ = 0, painted_ = 0;
+    double top_ = std::numeric_limits<double>::max(), bottom_ = std::numeric_limits<double>::lowest();
+};
+
 
 }  // namespace
 
@@ -124,7 +183,7 @@ Object makeBrush(unsigned style, QColor color, unsigned hatch)
 Canvas::Canvas(QImage& picture, QTransform deviceToPicture, QPointF mmPerDevice)
     : picture_(picture), painter_(&picture), deviceToPicture_(deviceToPicture), mmPerDevice_(mmPerDevice)
 {
-    areaLeft_ = kMaxPaintedPictures * double(picture.width()) * double(picture.height());
+    areaLeft_ = std::min(kMaxPaintedPictures * double(picture.width()) * double(picture.height()), kMaxPaintedPixels);
     painter_.setRenderHint(QPainter::Antialiasing);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform);
     state_.font.height = -12;
@@ -288,14 +347,115 @@ void Canvas::draw(const QPainterPath& shape, bool fill)
     }
     const QRectF area = t.mapRect(shape.boundingRect());
     spend(area);
-    painter_.setTransform(t);
     QPainterPath filled = shape;
     filled.setFillRule(state_.fillRule);
-    if (fill && state_.brush.style() != Qt::NoBrush)
-        painter_.fillPath(filled, state_.brush);
-    if (state_.pen.style() != Qt::NoPen)
-        painter_.strokePath(shape, boundedPen(t, area));
+    paint(filled, t, fill ? state_.brush : QBrush(), boundedPen(t, area));
     drew_ = true;
+}
+
+QRectF Canvas::visibleBox(double margin) const
+{
+    return QRectF(picture_.rect()).adjusted(-margin, -margin, margin, margin);
+}
+
+// The part of a logical box that t can bring into the picture.
+QRectF Canvas::visiblePart(const QRectF& box, const QTransform& t) const
+{
+    return box.intersected(t.inverted().mapRect(visibleBox(2)));
+}
+
+// A shape is painted as it is when it lies within the picture (plus what
+// the pen adds) and is only a few scan lines tall. Otherwise it is cut to
+// that box, so that it costs what can show, and its edges are split into
+// short ones, so that the rasterizer's cost grows with its height and not
+// with the square of it; the pixels painted stay the same.
+void Canvas::paint(const QPainterPath& shape, const QTransform& t, const QBrush& brush, const QPen& pen)
+{
+    constexpr double kShortRows = 32;
+    const bool stroked = pen.style() != Qt::NoPen, filled = brush.style() != Qt::NoBrush;
+    const double penWidth = pen.widthF() > 0 ? pen.widthF() * largestStretch(t) : 1;
+    const double miter = pen.joinStyle() == Qt::MiterJoin ? std::max(1.0, pen.miterLimit()) : 1.0;
+    const QRectF box = visibleBox(stroked ? penWidth * std::max(miter, 1.5) + 2 : 2);
+    const QRectF area = t.mapRect(shape.controlPointRect());
+    // Compared by their edges: a straight line's bounds have no area, which
+    // QRectF's own tests count as meeting nothing.
+    if (area.right() < box.left() || area.left() > box.right() || area.bottom() < box.top()
+        || area.top() > box.bottom())
+        return;
+    const std::vector<clip::Subpath> subpaths = clip::prepared(t.map(shape), box);
+    const bool asItIs = area.left() >= box.left() && area.right() <= box.right() && area.top() >= box.top()
+                        && area.bottom() <= box.bottom() && area.height() + (stroked ? penWidth : 0) <= kShortRows;
+
+    // The parts that can show, in picture pixels: closed parts to fill,
+    // closed parts and open runs to stroke.
+    std::vector<clip::Subpath> fills, closedStrokes;
+    std::vector<clip::Run> runs;
+    RasterWork fillWork(0), strokeWork(penWidth);
+    for (const clip::Subpath& subpath : subpaths) {
+        if (filled) {
+            fills.push_back(asItIs ? subpath : clip::polygon(subpath, box));
+            fillWork.add(fills.back(), true);
+        }
+        if (!stroked)
+            continue;
+        // A dashed outline is cut like an open line so that its pattern
+        // goes on where it left off.
+        if (pen.style() == Qt::SolidLine && subpath.endsAtStart()) {
+            closedStrokes.push_back(asItIs ? subpath : clip::polygon(subpath, box));
+            strokeWork.add(closedStrokes.back(), true);
+        } else {
+            for (clip::Run& run : asItIs ? std::vector<clip::Run>{{subpath, 0}} : clip::polyline(subpath, box)) {
+                strokeWork.add(run.part, false);
+                runs.push_back(std::move(run));
+            }
+        }
+    }
+    // A shape that would cost more than is left is not painted, and nothing
+    // after it is.
+    const double cost = fillWork.cost() + strokeWork.cost();
+    if (cost > areaLeft_) {
+        areaLeft_ = 0;
+        return;
+    }
+    areaLeft_ -= cost;
+
+    painter_.setTransform(t);
+    if (asItIs) {
+        if (filled)
+            painter_.fillPath(shape, brush);
+        if (stroked)
+            painter_.strokePath(shape, pen);
+        return;
+    }
+    const QTransform back = t.inverted();
+    const auto logical = [&](const clip::Subpath& part, bool closed) {
+        return clip::shortEdges(part, kShortRows).toPath(back, closed);
+    };
+    if (filled) {
+        QPainterPath cut;
+        cut.setFillRule(shape.fillRule());
+        for (const clip::Subpath& part : fills)
+            if (!part.isEmpty())
+                cut.addPath(logical(part, true));
+        painter_.fillPath(cut, brush);
+    }
+    QPainterPath solid;
+    for (const clip::Subpath& part : closedStrokes)
+        if (!part.isEmpty())
+            solid.addPath(logical(part, true));
+    // The dash pattern counts in pen widths (pixels for a hairline).
+    const double dashUnit = pen.widthF() > 0 ? pen.widthF() * std::sqrt(std::abs(t.determinant())) : 1;
+    for (const clip::Run& run : runs) {
+        if (pen.style() == Qt::SolidLine) {
+            solid.addPath(logical(run.part, false));
+            continue;
+        }
+        QPen dashed = pen;
+        dashed.setDashOffset(pen.dashOffset() + run.lengthBefore / dashUnit);
+        painter_.strokePath(logical(run.part, false), dashed);
+    }
+    if (!solid.isEmpty())
+        painter_.strokePath(solid, pen);
 }
 
 void Canvas::spend(const QRectF& pictureArea)
@@ -310,7 +470,7 @@ void Canvas::spend(const QRectF& pictureArea)
 QPen Canvas::boundedPen(const QTransform& t, const QRectF& pictureArea) const
 {
     QPen pen = state_.pen;
-    const double scale = std::sqrt(std::abs(t.determinant()));
+    const double scale = largestStretch(t);
     const double limit = 2.0 * kMaxSide;
     if (scale > 0 && pen.widthF() * scale > limit)
         pen.setWidthF(limit / scale);
@@ -459,7 +619,7 @@ void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBo
     const QPointF at = t.map(fromCurrent ? state_.current : reference);
     if (opaqueBox) {
         painter_.setTransform(t);
-        painter_.fillRect(opaqueBox->normalized(), state_.bkColor);
+        painter_.fillRect(visiblePart(opaqueBox->normalized(), t), state_.bkColor);
         drew_ = true;
     }
     if (text.isEmpty())
@@ -507,14 +667,22 @@ void Canvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& sourc
     if (!finite(t) || inPath_ || image.isNull())
         return;
     spend(t.mapRect(dest));
-    painter_.setTransform(t);
-    painter_.drawImage(dest, image, source.isEmpty() ? QRectF(image.rect()) : source);
+    // Only the part of the bitmap that can show is scaled.
+    const QRectF from = source.isEmpty() ? QRectF(image.rect()) : source;
+    const QRectF to = visiblePart(dest, t);
     drew_ = true;
+    if (to.isEmpty() || dest.isEmpty())
+        return;
+    const double sx = from.width() / dest.width(), sy = from.height() / dest.height();
+    const QRectF part(from.x() + (to.x() - dest.x()) * sx, from.y() + (to.y() - dest.y()) * sy, to.width() * sx,
+                      to.height() * sy);
+    painter_.setTransform(t);
+    painter_.drawImage(to, image, part);
 }
 
 void Canvas::fillRegion(const std::vector<QRectF>& deviceRects)
 {
-    const QPainterPath area = deviceToPicture_.map(rectsPath(deviceRects));
+    const QPainterPath area = clip::forFill(deviceToPicture_.map(rectsPath(deviceRects)), visibleBox(2), Qt::WindingFill);
     if (area.isEmpty() || state_.brush.style() == Qt::NoBrush)
         return;
     spend(area.boundingRect());
@@ -532,12 +700,13 @@ void Canvas::rectangleFill(const QRectF& box, std::optional<QColor> color)
         return;
     spend(t.mapRect(box.normalized()));
     painter_.setTransform(t);
-    painter_.fillRect(box.normalized(), color ? QBrush(*color) : state_.brush);
+    painter_.fillRect(visiblePart(box.normalized(), t), color ? QBrush(*color) : state_.brush);
     drew_ = true;
 }
 
-void Canvas::clipWith(const QPainterPath& pictureArea, unsigned mode)
+void Canvas::clipWith(const QPainterPath& wanted, unsigned mode)
 {
+    const QPainterPath pictureArea = clip::forFill(wanted, visibleBox(2), wanted.fillRule());
     painter_.setTransform(QTransform());
     QPainterPath current;
     if (painter_.hasClipping())
@@ -613,9 +782,8 @@ void Canvas::fillPath()
     if (path_.isEmpty() || state_.brush.style() == Qt::NoBrush)
         return;
     spend(path_.boundingRect());
-    painter_.setTransform(QTransform());
     path_.setFillRule(state_.fillRule);
-    painter_.fillPath(path_, state_.brush);
+    paint(path_, QTransform(), state_.brush, QPen(Qt::NoPen));
     path_ = QPainterPath();
     drew_ = true;
 }
@@ -631,8 +799,7 @@ void Canvas::strokePath()
     if (pen.widthF() > 0)
         pen.setWidthF(pen.widthF() * std::sqrt(std::abs(t.determinant())));
     spend(path_.boundingRect());
-    painter_.setTransform(QTransform());
-    painter_.strokePath(path_, pen);
+    paint(path_, QTransform(), QBrush(), pen);
     path_ = QPainterPath();
     drew_ = true;
 }

@@ -31,7 +31,11 @@ inline constexpr int kMaxSide = 4096;
 // Real files have a few thousand records; this bounds what a hostile one can
 // make the painter do.
 inline constexpr std::size_t kMaxDrawingRecords = 200000;
+// Pixels a file may paint, counting the scan lines it makes the painter walk:
+// a few hundred times its picture, and no more than about a third of a
+// second of painting however large the picture is.
 inline constexpr double kMaxPaintedPictures = 256;
+inline constexpr double kMaxPaintedPixels = double(1 << 28);
 
 // A transparent picture for a frame of the given size in pixels; scale is set
 // to the factor from frame pixels to picture pixels. Fails for a frame that
@@ -173,8 +177,12 @@ private:
 
     QTransform logicalToPicture() const;
     void draw(const QPainterPath& shape, bool fill);
+    void paint(const QPainterPath& shape, const QTransform& t, const QBrush& brush, const QPen& pen);
+    // The picture grown by margin pixels on every side.
+    QRectF visibleBox(double margin) const;
+    QRectF visiblePart(const QRectF& box, const QTransform& t) const;
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, int closing) const;
-    void clipWith(const QPainterPath& pictureArea, unsigned mode);
+    void clipWith(const QPainterPath& wanted, unsigned mode);
 
     QImage& picture_;
     QPainter painter_;
@@ -187,8 +195,9 @@ private:
     bool inPath_ = false;
     bool drew_ = false;
     std::size_t drawingRecords_ = 0;
-    // Picture pixels the remaining records may still paint: real drawings
-    // cover their picture a few times over, a hostile file thousands.
+    // Picture pixels the remaining records may still paint, and scan lines the
+    // painter may still walk: real drawings cover their picture a few times
+    // over, a hostile file thousands.
     double areaLeft_ = 0;
     void spend(const QRectF& pictureArea);
     QPen boundedPen(const QTransform& t, const QRectF& pictureArea) const;

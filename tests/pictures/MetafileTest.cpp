@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QPainter>
+#include <QPolygonF>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include <initializer_list>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -118,6 +121,15 @@ struct Emf {
         return out + records + dwords({14, 20, 0, 16, 20});
     }
 };
+
+// A poly record's parameters: bounds (not read), count and points.
+QByteArray polyParams(const QPolygonF& points)
+{
+    QByteArray b = dwords({0, 0, 0, 0, points.size()});
+    for (const QPointF& p : points)
+        b += dwords({qRound64(p.x()), qRound64(p.y())});
+    return b;
+}
 
 QColor at(const QImage& image, int x, int y)
 {
@@ -338,4 +350,92 @@ TEST(Metafile, DrawingStopsAfterItsShareOfPaintedArea)
     const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 264, 264))));
     ASSERT_EQ(p.image.size(), QSize(10, 10));
     EXPECT_EQ(at(p.image, 5, 5), QColor(255, 0, 0));
+}
+
+// A shape reaching millions of pixels beyond a small picture paints what the
+// painter paints for it whole: it is cut to what can show before the painter
+// walks its scan lines.
+TEST(Metafile, ShapesFarBeyondThePicturePaintTheSamePixels)
+{
+    using Draw = std::function<void(QPainter&)>;
+    const QRectF huge(100 - 40000, 50, 80000, 80000);  // its top at the middle of the picture
+    const struct {
+        const char* name;
+        int penStyle, penWidth;
+        quint32 type;
+        QByteArray params;
+        Draw reference;
+    } cases[] = {
+        {"filled triangle", 0, 3, 3, polyParams(QPolygonF({{-40000, 50}, {150, -30000}, {150, 30000}})),
+         [](QPainter& p) { p.drawPolygon(QPolygonF({{-40000, 50}, {150, -30000}, {150, 30000}})); }},
+        {"wide zigzag", 0, 9, 4,
+         polyParams(QPolygonF({{-50000, 10}, {60, 90}, {50000, -20000}, {120, 80}, {190, -3000000}})),
+         [](QPainter& p) {
+             p.drawPolyline(QPolygonF({{-50000, 10}, {60, 90}, {50000, -20000}, {120, 80}, {190, -3000000}}));
+         }},
+        {"dashed line", 1, 2, 4, polyParams(QPolygonF({{-16000, -7950}, {16000, 8050}})),
+         [](QPainter& p) { p.drawLine(QPointF(-16000, -7950), QPointF(16000, 8050)); }},
+        {"ellipse", 0, 5, 42, dwords({100 - 40000, 50, 100 + 40000, 80050}),
+         [&](QPainter& p) { p.drawEllipse(huge); }},
+        {"pie", 0, 5, 47, dwords({100 - 40000, 50, 100 + 40000, 80050, 100 + 40000, 40050, 100, 50}),
+         [&](QPainter& p) { p.drawPie(huge, 0, 90 * 16); }},
+    };
+    for (const auto& c : cases) {
+        Emf e;
+        e.record(38, dwords({1, c.penStyle, c.penWidth, 0, 0x0000FF}));  // red pen
+        e.record(39, dwords({2, 0, 0xFF0000, 0}));                       // blue brush
+        e.record(37, dwords({1}));
+        e.record(37, dwords({2}));
+        e.record(c.type, c.params);
+        const metafile::Played played = playEmf(bytesOf(e.bytes(QRect(0, 0, 5292, 2646))));
+        ASSERT_EQ(played.image.size(), QSize(200, 100)) << c.name;
+
+        QImage expected(200, 100, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        QPainter painter(&expected);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::red, c.penWidth, c.penStyle ? Qt::DashLine : Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::blue);
+        c.reference(painter);
+        painter.end();
+
+        int differing = 0, painted = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                const QRgb a = played.image.pixel(x, y), b = expected.pixel(x, y);
+                painted += qAlpha(b) > 0;
+                const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                        std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+                differing += d > 16;
+            }
+        }
+        EXPECT_GT(painted, 100) << c.name;  // the case does show something
+        EXPECT_EQ(differing, 0) << c.name;
+    }
+}
+
+// One shape that would keep the painter busy for minutes (here thousands of
+// edges crossing every scan line) is not painted, nor is anything after it.
+TEST(Metafile, ShapeCostingMoreThanIsLeftIsSkippedWithAllAfterIt)
+{
+    QPolygonF zigzag;
+    for (int i = 0; i < 3000; ++i)
+        zigzag << QPointF(i % 1000, i % 2 ? 0 : 999);
+    Emf e;
+    e.record(37, dwords({qint64(0x80000008)}));  // no outlines
+    e.record(39, dwords({1, 0, 0x0000FF, 0}));   // red
+    e.record(39, dwords({2, 0, 0xFF0000, 0}));   // blue
+    e.record(39, dwords({3, 0, 0x00FF00, 0}));   // green
+    e.record(37, dwords({1}));
+    e.record(43, dwords({0, 0, 10, 10}));
+    e.record(37, dwords({2}));
+    e.record(3, polyParams(zigzag));
+    e.record(37, dwords({3}));
+    e.record(43, dwords({20, 20, 30, 30}));
+    const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 26458, 26458))));
+    ASSERT_EQ(p.image.size(), QSize(1000, 1000));
+    EXPECT_EQ(at(p.image, 5, 5), QColor(255, 0, 0));
+    for (int x = 0; x < 1000; x += 10)
+        ASSERT_NE(at(p.image, x, 500), QColor(0, 0, 255)) << x;
+    EXPECT_EQ(at(p.image, 25, 25).alpha(), 0);
 }
