@@ -97,7 +97,6 @@ private:
     double top_ = std::numeric_limits<double>::max(), bottom_ = std::numeric_limits<double>::lowest();
 };
 
-
 }  // namespace
 
 void metafileFailure(const QString& message)
@@ -682,7 +681,8 @@ void Canvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& sourc
 
 void Canvas::fillRegion(const std::vector<QRectF>& deviceRects)
 {
-    const QPainterPath area = clip::forFill(deviceToPicture_.map(rectsPath(deviceRects)), visibleBox(2), Qt::WindingFill);
+    const QPainterPath area =
+        clip::forFill(deviceToPicture_.map(rectsPath(deviceRects)), visibleBox(2), Qt::WindingFill);
     if (area.isEmpty() || state_.brush.style() == Qt::NoBrush)
         return;
     spend(area.boundingRect());

@@ -394,7 +394,8 @@ TEST(Metafile, ShapesFarBeyondThePicturePaintTheSamePixels)
         expected.fill(Qt::transparent);
         QPainter painter(&expected);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(Qt::red, c.penWidth, c.penStyle ? Qt::DashLine : Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const Qt::PenStyle style = c.penStyle ? Qt::DashLine : Qt::SolidLine;
+        painter.setPen(QPen(Qt::red, c.penWidth, style, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::blue);
         c.reference(painter);
         painter.end();
