@@ -57,52 +57,59 @@ bool inside(QPointF p, const QRectF& box)
     return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
 }
 
-// One pass of the polygon clipper: keeps the side of one edge of the box
-// where keep() holds; cross() gives where a line meets that edge. Curves are
-// wholly inside the box, so on the kept side, and pass unchanged.
-template <typename Keep, typename Cross>
-std::vector<Segment> keepSide(QPointF start, const std::vector<Segment>& in, Keep keep, Cross cross, QPointF& newStart)
+// One side of the box: points with x (or y) at least (or at most) value.
+struct Side {
+    bool vertical;  // an x limit
+    bool atMost;
+    double value;
+    bool keeps(QPointF p) const
+    {
+        const double v = vertical ? p.x() : p.y();
+        return atMost ? v <= value : v >= value;
+    }
+    // Where the line a→b meets the side.
+    QPointF cross(QPointF a, QPointF b) const
+    {
+        if (vertical)
+            return {value, a.y() + (b.y() - a.y()) * (value - a.x()) / (b.x() - a.x())};
+        return {a.x() + (b.x() - a.x()) * (value - a.y()) / (b.y() - a.y()), value};
+    }
+};
+
+// One pass of the polygon clipper: keeps what lies on the kept side of one
+// side of the box. Curves are wholly inside the box, so kept, and pass
+// unchanged.
+Subpath keepSide(const Subpath& in, const Side& side)
 {
-    std::vector<Segment> out;
+    Subpath out;
     bool first = true;
     const auto put = [&](Segment s) {
         if (first) {
-            newStart = s.to;
+            out.start = s.to;
             first = false;
             return;
         }
-        out.push_back(s);
+        out.segments.push_back(s);
     };
     // The closing edge, end to start, comes first so that the output's
     // first point is its start.
-    QPointF prev = in.empty() ? start : in.back().to;
-    std::vector<Segment> edges;
-    edges.reserve(in.size() + 1);
-    edges.push_back({start});
-    edges.insert(edges.end(), in.begin(), in.end());
-    for (const Segment& s : edges) {
-        const bool prevIn = keep(prev), curIn = keep(s.to);
+    QPointF prev = in.segments.empty() ? in.start : in.segments.back().to;
+    const auto step = [&](const Segment& s) {
+        const bool prevIn = side.keeps(prev), curIn = side.keeps(s.to);
         if (s.curve || (prevIn && curIn)) {
             put(s);
         } else if (prevIn) {
-            put({cross(prev, s.to)});
+            put({side.cross(prev, s.to)});
         } else if (curIn) {
-            put({cross(prev, s.to)});
+            put({side.cross(prev, s.to)});
             put({s.to});
         }
         prev = s.to;
-    }
+    };
+    step({in.start});
+    for (const Segment& s : in.segments)
+        step(s);
     return out;
-}
-
-QPointF atX(QPointF a, QPointF b, double x)
-{
-    return {x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())};
-}
-
-QPointF atY(QPointF a, QPointF b, double y)
-{
-    return {a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y};
 }
 
 // The part [t0, t1] of the line a→b inside box (Liang–Barsky); false when
@@ -183,21 +190,10 @@ std::vector<Subpath> prepared(const QPainterPath& path, const QRectF& box)
 
 Subpath polygon(const Subpath& closed, const QRectF& box)
 {
-    const double l = box.left(), r = box.right(), t = box.top(), b = box.bottom();
     Subpath p = closed;
-    QPointF start;
-    p.segments = keepSide(p.start, p.segments, [l](QPointF q) { return q.x() >= l; },
-                          [l](QPointF a, QPointF c) { return atX(a, c, l); }, start);
-    p.start = start;
-    p.segments = keepSide(p.start, p.segments, [r](QPointF q) { return q.x() <= r; },
-                          [r](QPointF a, QPointF c) { return atX(a, c, r); }, start);
-    p.start = start;
-    p.segments = keepSide(p.start, p.segments, [t](QPointF q) { return q.y() >= t; },
-                          [t](QPointF a, QPointF c) { return atY(a, c, t); }, start);
-    p.start = start;
-    p.segments = keepSide(p.start, p.segments, [b](QPointF q) { return q.y() <= b; },
-                          [b](QPointF a, QPointF c) { return atY(a, c, b); }, start);
-    p.start = start;
+    for (const Side& side : {Side{true, false, box.left()}, Side{true, true, box.right()},
+                             Side{false, false, box.top()}, Side{false, true, box.bottom()}})
+        p = keepSide(p, side);
     if (p.segments.size() < 2 && !(p.segments.size() == 1 && p.segments[0].curve))
         return {};
     return p;

@@ -17,7 +17,7 @@ namespace metafile::clip {
 struct Segment {
     QPointF to;
     bool curve = false;
-    QPointF c1, c2;
+    QPointF c1{}, c2{};
 };
 
 struct Subpath {
