@@ -109,32 +109,46 @@ PointerPixel::~PointerPixel() = default;
 
 bool PointerPixel::available() const { return format_ != nullptr; }
 
+// Sends where the pointer is and, when it was somewhere, the pixel there.
+void PointerPixel::askNext()
+{
+    xcb_connection_t* c = connection_.get();
+    pointerAsked_ = xcb_query_pointer(c, format_->root).sequence;
+    if (lastX_ >= 0)
+        pixelAsked_ = askPixel(c, *format_, lastX_, lastY_).sequence;
+    xcb_flush(c);
+    asked_ = true;
+}
+
 std::optional<QRgb> PointerPixel::read()
 {
     if (!format_)
         return std::nullopt;
     xcb_connection_t* c = connection_.get();
     const RootFormat& format = *format_;
-    const xcb_query_pointer_cookie_t pointerCookie = xcb_query_pointer(c, format.root);
+    if (!asked_)
+        askNext();
     const bool guessed = lastX_ >= 0;
-    xcb_get_image_cookie_t imageCookie{};
-    if (guessed)
-        imageCookie = askPixel(c, format, lastX_, lastY_);
+    xcb_get_image_cookie_t imageCookie{pixelAsked_};
     xcb_generic_error_t* error = nullptr;
-    const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, pointerCookie, &error));
+    const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, {pointerAsked_}, &error));
     std::free(error);
+    asked_ = false;
+    std::optional<QRgb> colour;
     if (!pointer || !pointer->same_screen) {
         if (guessed)
             xcb_discard_reply(c, imageCookie.sequence);
         lastX_ = lastY_ = -1;
-        return std::nullopt;
+    } else {
+        if (!guessed || pointer->root_x != lastX_ || pointer->root_y != lastY_) {
+            if (guessed)
+                xcb_discard_reply(c, imageCookie.sequence);
+            lastX_ = pointer->root_x;
+            lastY_ = pointer->root_y;
+            imageCookie = askPixel(c, format, lastX_, lastY_);
+        }
+        colour = decode(format, pixelReply(c, imageCookie).get());
     }
-    if (!guessed || pointer->root_x != lastX_ || pointer->root_y != lastY_) {
-        if (guessed)
-            xcb_discard_reply(c, imageCookie.sequence);
-        lastX_ = pointer->root_x;
-        lastY_ = pointer->root_y;
-        imageCookie = askPixel(c, format, lastX_, lastY_);
-    }
-    return decode(format, pixelReply(c, imageCookie).get());
+    askNext();
+    return colour;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The colour of the screen pixel under the mouse pointer, read from the X
 // server directly. Asked ten times a second for as long as the program runs,
-// it asks for the pointer and for the pixel where the pointer was last time
-// together, so a pointer at rest costs one round trip; on a connection of its
-// own, that wakes no other thread (Qt's screen grab costs five round trips,
-// each waking two threads).
+// each read sends the questions for the next one (where the pointer is, and
+// the pixel where it was), so that their answers are waiting when it comes:
+// a pointer at rest costs no wait for the server at all, one that moved a
+// round trip. The colour is the one the screen showed at the previous read.
+// On a connection of its own, the answers wake no other thread (Qt's screen
+// grab costs five round trips, each waking two threads).
 #include <QRgb>
 
 #include <memory>
@@ -29,6 +31,8 @@ public:
     struct Format;
 
 private:
+    void askNext();
+
     struct Disconnect {
         void operator()(xcb_connection_t* c) const;
     };
@@ -37,4 +41,8 @@ private:
     std::unique_ptr<Format> format_;
     int lastX_ = -1;
     int lastY_ = -1;
+    // The questions sent for the next read, when there are any.
+    bool asked_ = false;
+    unsigned int pointerAsked_ = 0;
+    unsigned int pixelAsked_ = 0;
 };
