@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPaintEvent>
 #include <QProcess>
 #include <QStandardPaths>
@@ -28,6 +29,7 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -221,8 +223,19 @@ int main(int argc, char** argv)
     std::vector<std::vector<std::string>> halves(2);
     for (auto& half : halves)
         half = {"vipsthumbnail", "-s", "100", "-o", (out.path() + QStringLiteral("/%s.jpg")).toStdString()};
-    for (int i = 0; i < files.size(); ++i)
-        halves[size_t(i % 2)].push_back((folder + files[i]).toStdString());
+    // The files split for the two processes as evenly as their sizes allow
+    // (largest first, each to the lighter half): a split by turns would hand
+    // one process all the progressive photos of the generated folder.
+    std::vector<std::pair<qint64, QString>> bySize;
+    for (const QString& f : files)
+        bySize.emplace_back(QFileInfo(folder + f).size(), f);
+    std::sort(bySize.begin(), bySize.end(), std::greater<>());
+    qint64 load[2] = {0, 0};
+    for (const auto& [size, f] : bySize) {
+        const int half = load[0] <= load[1] ? 0 : 1;
+        load[half] += size;
+        halves[size_t(half)].push_back((folder + f).toStdString());
+    }
 
     struct GridRun {
         double wholeMs = 0, firstMs = 0, cpuMs = 0, peakRssMb = 0;
