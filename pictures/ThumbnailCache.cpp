@@ -18,6 +18,8 @@ constexpr int kNormalSide = ThumbnailCache::kNormalSide;
 constexpr int kLargeSide = 2 * kNormalSide;
 // Thumbnails of a failed read are kept per program and version.
 const QString kFailFolder = QStringLiteral("fail/kaleidor-1.0");
+// Qt maps a PNG "quality" of 80 to zlib level 1.
+constexpr int kFastPng = 80;
 
 QString mtimeOf(const QString& path)
 {
@@ -117,7 +119,8 @@ bool ThumbnailCache::write(const QString& folder, const QString& path, QImage im
     if (!file.open())
         return false;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (!image.save(&file, "png") || !file.flush())
+    // zlib's fastest level: a thumbnail is small, and a scan writes many.
+    if (!image.save(&file, "png", kFastPng) || !file.flush())
         return false;
     if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
         return false;
