@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
@@ -149,17 +150,19 @@ void dragWithPointer(QPoint from, QPoint delta)
     auto xdotool = [](const QStringList& args) {
         EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0) << args.join(' ').toStdString();
     };
-    auto moveTo = [&](QPoint p) { xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())}); };
+    auto moveTo = [&](QPoint p) {
+        xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        EXPECT_TRUE(waitFor([p] { return QCursor::pos() == p; }));
+    };
+    // The button state changes once the program has taken the press or release.
+    auto button = [&](const char* action, bool down) {
+        xdotool({action, "1"});
+        EXPECT_TRUE(waitFor([down] { return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton) == down; }));
+    };
     moveTo(from);
-    QTest::qWait(50);
-    xdotool({"mousedown", "1"});
-    QTest::qWait(50);
+    button("mousedown", true);
     // Several steps, as a hand would move.
-    for (int i = 1; i <= 4; ++i) {
+    for (int i = 1; i <= 4; ++i)
         moveTo(from + delta * i / 4);
-        QTest::qWait(30);
-    }
-    QTest::qWait(50);
-    xdotool({"mouseup", "1"});
-    QTest::qWait(100);
+    button("mouseup", false);
 }

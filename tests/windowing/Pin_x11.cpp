@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
@@ -27,7 +28,7 @@ void xdotool(const QStringList& args)
 void clickAt(QPoint p)
 {
     xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-    QTest::qWait(50);
+    ASSERT_TRUE(waitFor([p] { return QCursor::pos() == p; }));
     xdotool({"click", "1"});
 }
 
