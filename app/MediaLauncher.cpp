@@ -139,7 +139,7 @@ bool MediaLauncher::showPicture(const QString& file)
         windows_.video.stopPlayback();
     const bool shrink = options_.shrinkPictures;
     try {
-        PictureFile picture = PictureFile::load(file, jpegDisplayHint(screen, file, shrink));
+        PictureFile picture = PictureFile::open(file, jpegDisplayHint(screen, file, shrink));
         const bool halve = fitPicture(picture.size(), shrink).halved;
         screen.showPicture(std::move(picture), halve);
         return true;

@@ -7,7 +7,24 @@
 #include <QPainter>
 #include <QScreen>
 
-TImage::TImage(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+#include <algorithm>
+
+namespace {
+
+// One idle step decodes about this many pixels: a few milliseconds.
+constexpr int kPixelsPerStep = 1 << 20;
+// Smooth scaling reads the source row below the one a pixel falls on.
+constexpr int kFilterRows = 2;
+
+}  // namespace
+
+TImage::TImage(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    moreRows_.setSingleShot(true);
+    moreRows_.setInterval(0);
+    connect(&moreRows_, &QTimer::timeout, this, [this] { readMoreRows(); });
+}
 
 void TImage::setPicture(PictureFile picture)
 {
@@ -19,7 +36,18 @@ void TImage::setPicture(PictureFile picture)
 void TImage::clear()
 {
     picture_.reset();
+    moreRows_.stop();
     repaintAll();
+}
+
+void TImage::readMoreRows()
+{
+    if (!picture_ || picture_->isComplete())
+        return;
+    const int step = std::max(1, kPixelsPerStep / std::max(1, picture_->image().width()));
+    picture_->readRows(picture_->rowsReady() + step);
+    if (!picture_->isComplete())
+        moreRows_.start();
 }
 
 void TImage::repaintAll()
@@ -60,9 +88,16 @@ void TImage::paintEvent(QPaintEvent* event)
         painter.fillRect(rect(), palette().window());
         return;
     }
+    // The source rows under the painted part are decoded first; the rest
+    // follow once this paint has reached the screen.
+    const QImage& image = picture_->image();
+    const qint64 bottom = area.boundingRect().bottom() + 1;
+    picture_->readRows(int(std::min<qint64>(image.height(), (bottom * image.height() + height() - 1) / std::max(1, height()) + kFilterRows)));
+    if (!picture_->isComplete())
+        moreRows_.start();
     // Clipped, the scaling works on the visible pixels only.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), picture_->image());
+    painter.drawImage(rect(), image);
 }
 
 void TImage::paintNewlyOnScreen()

@@ -3,6 +3,7 @@
 #include "imagelib/decode/BitmapDecoder.h"
 #include "imagelib/decode/GifDecoder.h"
 #include "imagelib/decode/IconDecoder.h"
+#include "imagelib/decode/JpegDecoder.h"
 #include "pictures/EmfPlayer.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureImage.h"
@@ -60,14 +61,44 @@ Decoder decoderFor(const QString& extension)
     return nullptr;
 }
 
+// Whole JPEG data ends with the end-of-image marker; data cut short does not.
+bool endsWhole(const QByteArray& jpeg)
+{
+    return jpeg.endsWith("\xFF\xD9");
+}
+
 }  // namespace
+
+// libjpeg's state between rows, reading from its own share of the data and
+// writing into the picture's pixels.
+struct PictureFile::PendingRows {
+    explicit PendingRows(const QByteArray& jpeg) : data(jpeg), decoder(bytesOf(data), kScreenLimits) {}
+    QByteArray data;
+    imagedecode::JpegDecoder decoder;
+    std::uint8_t* pixels = nullptr;
+    std::size_t stride = 0;
+};
 
 PictureFile::PictureFile(QSize fullSize, QImage image, QByteArray reducible)
     : fullSize_(fullSize), image_(std::move(image)), jpegData_(std::move(reducible))
 {
 }
 
+PictureFile::PictureFile(PictureFile&&) noexcept = default;
+PictureFile& PictureFile::operator=(PictureFile&&) noexcept = default;
+PictureFile::~PictureFile() = default;
+
 PictureFile PictureFile::load(const QString& path, QSize displayHint)
+{
+    return read(path, displayHint, false);
+}
+
+PictureFile PictureFile::open(const QString& path, QSize displayHint)
+{
+    return read(path, displayHint, true);
+}
+
+PictureFile PictureFile::read(const QString& path, QSize displayHint, bool onDemand)
 {
     const QString extension = QFileInfo(path).suffix().toLower();
     const bool jpeg = extension == QLatin1String("jpg") || extension == QLatin1String("jpeg");
@@ -78,9 +109,10 @@ PictureFile PictureFile::load(const QString& path, QSize displayHint)
 
     const QByteArray data = readPictureFile(path);
     if (jpeg) {
-        DecodedJpeg decoded = decodeJpeg(data, displayHint);
-        return PictureFile(decoded.fullSize, std::move(decoded.image),
-                           decoded.scale < kJpegFullScale ? data : QByteArray());
+        PictureFile picture({}, {}, data);
+        picture.onDemand_ = onDemand && endsWhole(data);
+        picture.decodeJpeg(displayHint);
+        return picture;
     }
     if (metafile) {
         // Drawn at its frame's size, or smaller for a huge frame; the size
@@ -100,8 +132,48 @@ void PictureFile::ensureResolution(QSize displaySize)
         return;
     if (displaySize.width() <= image_.width() && displaySize.height() <= image_.height())
         return;
-    DecodedJpeg decoded = decodeJpeg(jpegData_, displaySize);
-    image_ = std::move(decoded.image);
-    if (decoded.scale == kJpegFullScale)
+    decodeJpeg(displaySize);
+}
+
+void PictureFile::decodeJpeg(QSize displaySize)
+{
+    int scale = kJpegFullScale;
+    if (onDemand_) {
+        decodeToImage([&] {
+            auto pending = std::make_unique<PendingRows>(jpegData_);
+            fullSize_ = QSize(pending->decoder.width(), pending->decoder.height());
+            scale = jpegScaleFor(fullSize_, displaySize);
+            imagedecode::Picture picture = pending->decoder.start(scale, screenOptions());
+            pending->pixels = picture.row(0);
+            pending->stride = picture.stride();
+            image_ = toImage(std::move(picture));
+            pending_ = std::move(pending);
+        });
+    } else {
+        DecodedJpeg decoded = ::decodeJpeg(jpegData_, displaySize);
+        fullSize_ = decoded.fullSize;
+        image_ = std::move(decoded.image);
+        scale = decoded.scale;
+        pending_.reset();
+    }
+    if (scale == kJpegFullScale)
         jpegData_.clear();
+}
+
+int PictureFile::rowsReady() const
+{
+    return pending_ ? pending_->decoder.rowsRead() : image_.height();
+}
+
+void PictureFile::readRows(int rows)
+{
+    if (!pending_)
+        return;
+    try {
+        if (pending_->decoder.readRows(pending_->pixels, pending_->stride, rows) < image_.height())
+            return;
+    } catch (const imagedecode::DecodeError&) {
+        // What was read stays; the rest of the picture stays black.
+    }
+    pending_.reset();
 }

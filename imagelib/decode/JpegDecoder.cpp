@@ -111,6 +111,13 @@ struct JpegDecoder::Session {
 
 namespace {
 
+// Where decoded rows go: a buffer of 32-bit or 8-bit rows, top down.
+struct Rows {
+    std::uint8_t* pixels;
+    std::size_t stride;
+    std::uint8_t* row(JDIMENSION y) const { return pixels + stride * y; }
+};
+
 bool stepOpen(JpegDecoder::Session& s, const std::uint8_t* data, std::size_t size)
 {
     s.cinfo.err = jpeg_std_error(&s.err.pub);
@@ -139,17 +146,25 @@ bool stepScale(JpegDecoder::Session& s, int scale, J_COLOR_SPACE out)
     return true;
 }
 
-// Rows go straight into the picture's buffer; CMYK passes through cmykRow.
-// A cancel from the progress callback cannot throw across libjpeg's frames:
-// it is noted and the decode stops at the next row.
-bool stepDecode(JpegDecoder::Session& s, Picture& picture, JSAMPLE* cmykRow, ProgressReporter& progress,
-                bool& cancelled)
+bool stepStart(JpegDecoder::Session& s)
 {
     if (setjmp(s.err.jump))
         return false;
     jpeg_start_decompress(&s.cinfo);
+    return true;
+}
+
+// Rows go straight into the picture's buffer; CMYK passes through cmykRow.
+// A cancel from the progress callback cannot throw across libjpeg's frames:
+// it is noted and the decode stops at the next row.
+bool stepRead(JpegDecoder::Session& s, const Rows& out, JDIMENSION until, JSAMPLE* cmykRow, ProgressReporter& progress,
+              bool& cancelled)
+{
+    if (setjmp(s.err.jump))
+        return false;
     const JDIMENSION height = s.cinfo.output_height;
-    while (s.cinfo.output_scanline < height) {
+    const JDIMENSION end = std::min(until, height);
+    while (s.cinfo.output_scanline < end) {
         const JDIMENSION first = s.cinfo.output_scanline;
         try {
             progress.report(first, height);
@@ -160,12 +175,12 @@ bool stepDecode(JpegDecoder::Session& s, Picture& picture, JSAMPLE* cmykRow, Pro
         if (cmykRow) {
             JSAMPROW row = cmykRow;
             if (jpeg_read_scanlines(&s.cinfo, &row, 1) == 1)
-                cmykToBgra(cmykRow, picture.row(int(first)), s.cinfo.output_width, s.cinfo.saw_Adobe_marker);
+                cmykToBgra(cmykRow, out.row(first), s.cinfo.output_width, s.cinfo.saw_Adobe_marker);
             continue;
         }
         JSAMPROW rows[kRowsPerRead];
         for (int i = 0; i < kRowsPerRead; ++i)
-            rows[i] = picture.row(int(std::min<JDIMENSION>(first + JDIMENSION(i), height - 1)));
+            rows[i] = out.row(std::min<JDIMENSION>(first + JDIMENSION(i), height - 1));
         jpeg_read_scanlines(&s.cinfo, rows, kRowsPerRead);
     }
     return true;
@@ -223,7 +238,7 @@ int JpegDecoder::components() const
     return session_->cinfo.num_components;
 }
 
-Picture JpegDecoder::decode(int scale, const Options& options)
+Picture JpegDecoder::start(int scale, const Options& options)
 {
     Session& s = *session_;
     const bool cmyk = s.cinfo.jpeg_color_space == JCS_CMYK || s.cinfo.jpeg_color_space == JCS_YCCK;
@@ -237,15 +252,45 @@ Picture JpegDecoder::decode(int scale, const Options& options)
         for (int i = 0; i < 256; ++i)
             picture.palette[std::size_t(i)] = Colour{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 255};
     }
-    std::vector<JSAMPLE> cmykRow(cmyk ? std::size_t(s.cinfo.output_width) * 4 : 0);
+    cmykRow_.assign(cmyk ? std::size_t(s.cinfo.output_width) * 4 : 0, 0);
+    if (!stepStart(s))
+        s.fail();
+    return picture;
+}
+
+int JpegDecoder::readRows(std::uint8_t* pixels, std::size_t stride, int until)
+{
+    const Progress none;
+    ProgressReporter progress(none);
+    bool cancelled = false;
+    read(pixels, stride, until, progress, cancelled);
+    return rowsRead();
+}
+
+int JpegDecoder::rowsRead() const
+{
+    return int(session_->cinfo.output_scanline);
+}
+
+void JpegDecoder::read(std::uint8_t* pixels, std::size_t stride, int until, ProgressReporter& progress,
+                       bool& cancelled)
+{
+    Session& s = *session_;
+    if (!stepRead(s, Rows{pixels, stride}, JDIMENSION(std::max(until, 0)),
+                  cmykRow_.empty() ? nullptr : cmykRow_.data(), progress, cancelled))
+        s.fail();
+    if (!cancelled && s.cinfo.output_scanline == s.cinfo.output_height && s.err.truncated && !s.err.firstScanDone)
+        fail(Failure::Corrupt, "The JPEG data ends before its first scan is complete");
+}
+
+Picture JpegDecoder::decode(int scale, const Options& options)
+{
+    Picture picture = start(scale, options);
     ProgressReporter progress(options.progress);
     bool cancelled = false;
-    if (!stepDecode(s, picture, cmyk ? cmykRow.data() : nullptr, progress, cancelled))
-        s.fail();
+    read(picture.row(0), picture.stride(), picture.height(), progress, cancelled);
     if (cancelled)
         fail(Failure::Cancelled, "Reading the picture was cancelled");
-    if (s.err.truncated && !s.err.firstScanDone)
-        fail(Failure::Corrupt, "The JPEG data ends before its first scan is complete");
     progress.report(1, 1);
     return picture;
 }

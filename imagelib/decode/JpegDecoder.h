@@ -5,7 +5,10 @@
 #include "imagelib/decode/Bytes.h"
 #include "imagelib/decode/Picture.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace imagedecode {
 
@@ -38,10 +41,21 @@ public:
     // any encoder writes, make a corrupt picture.
     Picture decode(int scale, const Options& options);
 
+    // The same in steps, for a caller that shows rows as they come: start()
+    // makes the picture (all zero) and returns it, readRows() fills rows from
+    // the top into its buffer (the picture's pixels, wherever they went) until
+    // `until` rows are done, and answers how many are. Failures as decode().
+    Picture start(int scale, const Options& options);
+    int readRows(std::uint8_t* pixels, std::size_t stride, int until);
+    int rowsRead() const;
+
     struct Session;  // libjpeg's state; only the decoder's own file knows it
 
 private:
+    void read(std::uint8_t* pixels, std::size_t stride, int until, ProgressReporter& progress, bool& cancelled);
+
     std::unique_ptr<Session> session_;
+    std::vector<std::uint8_t> cmykRow_;
 };
 
 }  // namespace imagedecode

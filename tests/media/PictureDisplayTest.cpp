@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 
@@ -13,6 +14,7 @@
 namespace {
 
 bool red(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+bool blue(QRgb c) { return qRed(c) < 60 && qGreen(c) < 60 && qBlue(c) > 200; }
 
 TEST(PictureDisplay, PaintsTheOnScreenPartAndTheRestWhenItComesIntoView)
 {
@@ -43,6 +45,36 @@ TEST(PictureDisplay, PaintsTheOnScreenPartAndTheRestWhenItComesIntoView)
 
     image.move(desktop.topLeft() - QPoint(desktop.width(), desktop.height()));
     EXPECT_TRUE(waitFor([&] { return shown(outOfView); })) << "not painted when moved into view";
+}
+
+TEST(PictureDisplay, DecodesTheRowsItPaintsAndTheRestWhileIdle)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("red-over-blue.jpg"));
+    QImage picture(64, 64, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QPainter(&picture).fillRect(0, 32, 64, 32, Qt::blue);
+    ASSERT_TRUE(picture.save(file, "JPG", 95));
+
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen->virtualGeometry();
+    TImage image;
+    image.setPicture(PictureFile::open(file));
+    EXPECT_FALSE(image.picture()->isComplete()) << "decoded before anything was painted";
+    image.setGeometry(QRect(desktop.topLeft(), desktop.size() * 2));
+    image.show();
+
+    const QPoint inView(desktop.width() / 2, desktop.height() / 2);
+    const QPoint outOfView(desktop.width() * 3 / 2, desktop.height() * 3 / 2);
+    auto shown = [&](QPoint at, bool (*colour)(QRgb)) {
+        const QImage shot = screen->grabWindow(image.winId()).toImage();
+        return shot.valid(at) && colour(shot.pixel(at));
+    };
+    ASSERT_TRUE(waitFor([&] { return shown(inView, red); }));
+    EXPECT_TRUE(waitFor([&] { return image.picture()->isComplete(); })) << "the rest never decoded";
+
+    image.move(desktop.topLeft() - QPoint(desktop.width(), desktop.height()));
+    EXPECT_TRUE(waitFor([&] { return shown(outOfView, blue); })) << "the rest not shown when moved into view";
 }
 
 }  // namespace

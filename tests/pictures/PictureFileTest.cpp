@@ -657,15 +657,19 @@ TEST_F(PictureFiles, CutOffPicturesShowWhatTheyHold)
         {"cut.gif", gifData.left(gifData.size() * 2 / 3), {64, 256}},
     };
     // A JPEG whose data ends inside its first scan is broken: a baseline
-    // file has only that one scan.
-    EXPECT_THROW(PictureFile::load(write("baseline.jpg", baseline.left(baseline.size() * 2 / 3))), EInvalidGraphic);
-    for (const auto& c : cases) {
-        try {
-            const PictureFile picture = PictureFile::load(write(QString::fromLatin1(c.name), c.data));
-            EXPECT_EQ(picture.image().size(), c.size) << c.name;
-            expectColour(picture.image(), {1, 1}, qRgb(255, 0, 0), 12, QString::fromLatin1(c.name));
-        } catch (const Exception& e) {
-            ADD_FAILURE() << c.name << ": " << e.what();
+    // file has only that one scan. Opened to be decoded on demand, a file cut
+    // short fails at once all the same.
+    for (auto load : {&PictureFile::load, &PictureFile::open}) {
+        EXPECT_THROW(load(write("baseline.jpg", baseline.left(baseline.size() * 2 / 3)), {}), EInvalidGraphic);
+        for (const auto& c : cases) {
+            try {
+                const PictureFile picture = load(write(QString::fromLatin1(c.name), c.data), {});
+                EXPECT_TRUE(picture.isComplete()) << c.name;
+                EXPECT_EQ(picture.image().size(), c.size) << c.name;
+                expectColour(picture.image(), {1, 1}, qRgb(255, 0, 0), 12, QString::fromLatin1(c.name));
+            } catch (const Exception& e) {
+                ADD_FAILURE() << c.name << ": " << e.what();
+            }
         }
     }
 }
@@ -719,6 +723,58 @@ TEST_F(PictureFiles, LargeJpegDecodesReducedAndGrowsOnDemand)
     EXPECT_EQ(half.image().size(), QSize(1920, 1200));
     EXPECT_EQ(PictureFile::load(file).image().size(), QSize(3840, 2400));
     EXPECT_EQ(PictureFile::load(file, QSize(2000, 1000)).image().size(), QSize(3840, 2400));
+}
+
+TEST_F(PictureFiles, OpenedJpegDecodesItsRowsAsTheyAreAskedFor)
+{
+    // Red over blue, so that a row shows whether it was decoded (black if not).
+    QImage source(64, 256, QImage::Format_RGB32);
+    source.fill(Qt::red);
+    QPainter(&source).fillRect(0, 128, 64, 128, Qt::blue);
+    const QRgb black = qRgb(0, 0, 0);
+    const struct {
+        const char* name;
+        QByteArray data;
+        QSize display;
+        QSize decoded;
+    } cases[] = {
+        {"baseline.jpg", jpeg(source, false), {}, {64, 256}},
+        {"progressive.jpg", jpeg(source, true), {}, {64, 256}},
+        {"halved.jpg", jpeg(source, false), {32, 128}, {32, 128}},
+    };
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString file = write(name, c.data);
+        PictureFile picture = PictureFile::open(file, c.display);
+        EXPECT_EQ(picture.size(), QSize(64, 256)) << c.name;
+        ASSERT_EQ(picture.image().size(), c.decoded) << c.name;
+        EXPECT_FALSE(picture.isComplete()) << c.name;
+        const QPoint top(1, 1), bottom(1, c.decoded.height() - 2);
+        expectColour(picture.image(), bottom, black, 0, name + QStringLiteral(" before"));
+
+        picture.readRows(16);
+        EXPECT_GE(picture.rowsReady(), 16) << c.name;
+        EXPECT_LT(picture.rowsReady(), c.decoded.height()) << c.name;
+        expectColour(picture.image(), top, qRgb(255, 0, 0), 12, name + QStringLiteral(" top"));
+        expectColour(picture.image(), bottom, black, 0, name + QStringLiteral(" not read yet"));
+
+        picture.readRows(c.decoded.height());
+        EXPECT_TRUE(picture.isComplete()) << c.name;
+        expectColour(picture.image(), bottom, qRgb(0, 0, 255), 12, name + QStringLiteral(" bottom"));
+        EXPECT_EQ(picture.image(), PictureFile::load(file, c.display).image()) << c.name;
+    }
+
+    // Shown larger than it was decoded, it starts again at the larger scale.
+    PictureFile grown = PictureFile::open(write("grown.jpg", jpeg(source, false)), QSize(32, 128));
+    grown.readRows(128);
+    grown.ensureResolution(QSize(64, 256));
+    EXPECT_EQ(grown.image().size(), QSize(64, 256));
+    EXPECT_FALSE(grown.isComplete());
+    grown.readRows(256);
+    expectColour(grown.image(), {1, 254}, qRgb(0, 0, 255), 12, QStringLiteral("grown"));
+
+    // Formats other than JPEG are whole at once.
+    EXPECT_TRUE(PictureFile::open(write("whole.bmp", encoded(source, "BMP"))).isComplete());
 }
 
 TEST_F(PictureFiles, OnlyJpegsAreReduced)
