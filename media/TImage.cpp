@@ -2,10 +2,8 @@
 
 #include "windowing/SafeCall.h"
 
-#include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -18,7 +16,7 @@ constexpr int kFilterRows = 2;
 
 }  // namespace
 
-TImage::TImage(QWidget* parent) : QWidget(parent)
+TImage::TImage(QWidget* parent) : QWidget(parent), onScreen_(new OnScreenPainting(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     moreRows_.setSingleShot(true);
@@ -52,7 +50,7 @@ void TImage::readMoreRows()
 
 void TImage::repaintAll()
 {
-    painted_ = QRegion();
+    onScreen_->forget();
     update();
 }
 
@@ -62,26 +60,9 @@ void TImage::matchResolution()
         picture_->ensureResolution(size());
 }
 
-QRect TImage::onScreen() const
-{
-    const QScreen* shown = screen();
-    if (!shown)
-        return rect();
-    const QRect desktop = shown->virtualGeometry();
-    return rect() & QRect(mapFromGlobal(desktop.topLeft()), desktop.size());
-}
-
 void TImage::paintEvent(QPaintEvent* event)
 {
-    // The window is moved by its top-level; watch it to paint what comes into view.
-    if (window() != watchedWindow_) {
-        if (watchedWindow_)
-            watchedWindow_->removeEventFilter(this);
-        watchedWindow_ = window();
-        watchedWindow_->installEventFilter(this);
-    }
-    const QRegion area = event->region() & onScreen();
-    painted_ += area;
+    const QRegion area = onScreen_->paintArea(event->region());
     QPainter painter(this);
     painter.setClipRegion(area);
     if (!picture_) {
@@ -92,7 +73,8 @@ void TImage::paintEvent(QPaintEvent* event)
     // follow once this paint has reached the screen.
     const QImage& image = picture_->image();
     const qint64 bottom = area.boundingRect().bottom() + 1;
-    picture_->readRows(int(std::min<qint64>(image.height(), (bottom * image.height() + height() - 1) / std::max(1, height()) + kFilterRows)));
+    const qint64 rows = (bottom * image.height() + height() - 1) / std::max(1, height()) + kFilterRows;
+    picture_->readRows(int(std::min<qint64>(rows, image.height())));
     if (!picture_->isComplete())
         moreRows_.start();
     // Clipped, the scaling works on the visible pixels only.
@@ -100,22 +82,8 @@ void TImage::paintEvent(QPaintEvent* event)
     painter.drawImage(rect(), image);
 }
 
-void TImage::paintNewlyOnScreen()
-{
-    const QRegion missing = QRegion(onScreen()) - painted_;
-    if (!missing.isEmpty())
-        update(missing);
-}
-
-bool TImage::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == watchedWindow_ && (event->type() == QEvent::Move || event->type() == QEvent::ScreenChangeInternal))
-        paintNewlyOnScreen();
-    return QWidget::eventFilter(watched, event);
-}
-
 void TImage::resizeEvent(QResizeEvent*)
 {
-    painted_ = QRegion();
+    onScreen_->forget();
     safeCall([this] { matchResolution(); });
 }

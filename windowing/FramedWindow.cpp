@@ -280,9 +280,13 @@ FramedWindow::FramedWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       caption_(new FrameCaption(this)),
       client_(new QWidget(this)),
-      windowMenu_(new QMenu(this))
+      windowMenu_(new QMenu(this)),
+      onScreen_(new OnScreenPainting(this))
 {
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The frame fills all it paints, so the window system's background is
+    // never needed; it would fill the whole window, on the screen or not.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     client_->setObjectName(QStringLiteral("client"));
     client_->setAutoFillBackground(true);
@@ -426,11 +430,16 @@ void FramedWindow::layoutChildren()
     client_->setGeometry(b, y, clientWidth(), clientHeight());
 }
 
-void FramedWindow::resizeEvent(QResizeEvent*) { layoutChildren(); }
+void FramedWindow::resizeEvent(QResizeEvent*)
+{
+    onScreen_->forget();
+    layoutChildren();
+}
 
-void FramedWindow::paintEvent(QPaintEvent*)
+void FramedWindow::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
+    p.setClipRegion(onScreen_->paintArea(event->region()));
     p.fillRect(rect(), toQColor(clBtnFace));
     if (borderStyle_ == BorderStyle::None)
         return;

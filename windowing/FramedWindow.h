@@ -4,6 +4,7 @@
 // Moving by the caption and sizing by the borders are done here, so hooks can
 // adjust a move (snapping) under any window manager or none.
 #include "Colors.h"
+#include "OnScreenPainting.h"
 
 #include <QEvent>
 #include <QIcon>
@@ -205,6 +206,8 @@ private:
     QWidget* client_;
     QMenuBar* menuBar_ = nullptr;
     QMenu* windowMenu_;
+    // A window larger than the screen paints its frame where it can be seen.
+    OnScreenPainting* onScreen_;
     QAction* restoreAction_;
     QAction* moveAction_;
     QAction* sizeAction_;

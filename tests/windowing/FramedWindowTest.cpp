@@ -1,9 +1,13 @@
 // The self-drawn frame: sizes, caption buttons, the window menu, closing.
+#include "TestSupport.h"
 #include "windowing/FramedWindow.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -158,4 +162,25 @@ TEST(FramedWindow, HooksSeeShowHideAndCanChangeAMove)
     w.removeHook(&hook);
     w.show();
     EXPECT_EQ(hook.events, (QStringList{"show", "moving", "ended", "hidden"}));
+}
+
+TEST(FramedWindow, AWindowLargerThanTheScreenPaintsItsFrameAsItComesIntoView)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen->virtualGeometry();
+    FramedWindow w;
+    w.setGeometry(QRect(desktop.topLeft(), desktop.size() * 2));
+    w.show();
+    // The left border near the top is on the screen from the start, the
+    // same border near the bottom only once the window is moved up.
+    const QPoint seen(1, 100), hidden(1, w.height() - 100);
+    auto pixel = [&](QPoint at) {
+        const QImage shot = screen->grabWindow(w.winId()).toImage();
+        return shot.valid(at) ? shot.pixel(at) : QRgb(0);
+    };
+    ASSERT_TRUE(waitFor([&] { return pixel(seen) != 0; }));
+    const QRgb border = pixel(seen);
+
+    w.move(desktop.topLeft() - QPoint(0, desktop.height()));
+    EXPECT_TRUE(waitFor([&] { return pixel(hidden) == border; })) << "the border was not painted once in view";
 }
