@@ -1,10 +1,12 @@
 #include "RegistryText.h"
 
+#include "platform/ByteScan.h"
 #include "platform/Utf8.h"
 
 #include <QStringList>
 
 #include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -13,10 +15,10 @@ const char header[] = "; Калейдор per-user registry\n";
 void appendEscaped(QByteArray& out, const char* p, qsizetype n)
 {
     const char* end = p + n;
+    NextOf<5> special({'\\', '"', '\r', '\n', '\0'}, end);
     while (p < end) {
         const char* run = p;
-        while (p < end && *p != '\\' && *p != '"' && *p != '\r' && *p != '\n' && *p != '\0')
-            ++p;
+        p = special.from(p);
         out.append(run, p - run);
         if (p == end)
             break;
@@ -38,13 +40,9 @@ void appendQuoted(QByteArray& out, const QByteArray& bytes)
     out.append('"');
 }
 
-void appendValue(QByteArray& out, const RegValue& v)
+// The text after "=" of a value held in memory.
+void appendValueText(QByteArray& out, const RegValue& v)
 {
-    if (v.name.isEmpty())
-        out.append('@');
-    else
-        appendQuoted(out, v.name.toUtf8());
-    out.append('=');
     if (v.type == rtString && v.data.endsWith('\0')) {
         out.append('"');
         appendEscaped(out, v.data.constData(), v.data.size() - 1);
@@ -64,30 +62,68 @@ void appendValue(QByteArray& out, const RegValue& v)
             out.append(digits[b >> 4]).append(digits[b & 15]);
         }
     }
-    out.append('\n');
 }
 
-void appendKey(QByteArray& out, const RegKey& key, const QByteArray& path, bool isRoot)
-{
-    // Keys without values are implied by their sub-keys; only an empty leaf
-    // needs a section of its own to survive.
-    if (!key.values().empty() || (key.subKeys().empty() && !isRoot)) {
-        if (out.size() > qsizetype(sizeof header - 1))
-            out.append('\n');
-        out.append('[').append(path).append("]\n");
-        for (const auto& v : key.values())
-            appendValue(out, v);
+// Writes a tree out. With a source, elided values are copied from it; with a
+// tree that may change, every value's place in the output is recorded in it.
+template <class Key>
+class Writer {
+public:
+    explicit Writer(const QByteArray* source = nullptr) : source_(source) {}
+
+    bool key(Key& key, const QByteArray& path, bool isRoot)
+    {
+        // Keys without values are implied by their sub-keys; only an empty
+        // leaf needs a section of its own to survive.
+        if (!key.values().empty() || (key.subKeys().empty() && !isRoot)) {
+            if (out.size() > qsizetype(sizeof header - 1))
+                out.append('\n');
+            out.append('[').append(path).append("]\n");
+            for (std::size_t i = 0; i < key.values().size(); ++i)
+                if (!value(key, i))
+                    return false;
+        }
+        for (const auto& sub : key.subKeys())
+            if (!this->key(*sub, path + '\\' + sub->name().toUtf8(), false))
+                return false;
+        return true;
     }
-    for (const auto& sub : key.subKeys())
-        appendKey(out, *sub, path + '\\' + sub->name().toUtf8(), false);
-}
+
+    QByteArray out{header};
+
+private:
+    bool value(Key& key, std::size_t index)
+    {
+        const RegValue& v = key.values()[index];
+        if (v.name.isEmpty())
+            out.append('@');
+        else
+            appendQuoted(out, v.name.toUtf8());
+        out.append('=');
+        const qsizetype start = out.size();
+        if (v.elided) {
+            if (!source_ || v.textOffset < 0 || v.textLength > source_->size() - v.textOffset)
+                return false;
+            out.append(source_->constData() + v.textOffset, v.textLength);
+        } else {
+            appendValueText(out, v);
+        }
+        if constexpr (!std::is_const_v<Key>)
+            key.setValueText(index, start, out.size() - start);
+        out.append('\n');
+        return true;
+    }
+
+    const QByteArray* source_;
+};
 
 // A cursor over one line.
 class LineParser {
 public:
-    LineParser(const char* p, const char* end) : p_(p), end_(end) {}
+    LineParser(const char* p, const char* end) : p_(p), end_(end), special_({'\\', '"'}, end) {}
 
     bool atEnd() const { return p_ == end_; }
+    const char* position() const { return p_; }
     bool take(char c)
     {
         if (p_ == end_ || *p_ != c)
@@ -110,13 +146,15 @@ public:
             ++p_;
     }
     // After the opening quote: the unescaped bytes up to the closing quote.
-    std::optional<QByteArray> quoted()
+    // A value's text may be megabytes long: its room is taken at once.
+    std::optional<QByteArray> quoted(bool reserveLine = false)
     {
         QByteArray out;
+        if (reserveLine)
+            out.reserve(end_ - p_ + 1);
         for (;;) {
             const char* run = p_;
-            while (p_ != end_ && *p_ != '\\' && *p_ != '"')
-                ++p_;
+            p_ = special_.from(p_);
             out.append(run, p_ - run);
             if (p_ == end_)
                 return std::nullopt;
@@ -180,9 +218,11 @@ private:
     }
     const char* p_;
     const char* end_;
+    NextOf<2> special_;
 };
 
-std::optional<RegValue> parseValue(LineParser& in)
+// A value line; the value's text (after "=") is recorded as a span of all.
+std::optional<RegValue> parseValue(LineParser& in, const char* all)
 {
     RegValue v;
     if (!in.take('@')) {
@@ -197,8 +237,9 @@ std::optional<RegValue> parseValue(LineParser& in)
     if (!in.take('='))
         return std::nullopt;
     in.skipBlanks();
+    const char* textStart = in.position();
     if (in.take('"')) {
-        auto text = in.quoted();
+        auto text = in.quoted(true);
         if (!text)
             return std::nullopt;
         text->append('\0');
@@ -226,6 +267,8 @@ std::optional<RegValue> parseValue(LineParser& in)
     } else {
         return std::nullopt;
     }
+    v.textOffset = textStart - all;
+    v.textLength = in.position() - textStart;
     in.skipBlanks();
     if (!in.atEnd())
         return std::nullopt;
@@ -257,9 +300,17 @@ namespace RegistryText {
 
 QByteArray write(const RegKey& root)
 {
-    QByteArray out(header);
-    appendKey(out, root, rootName, true);
-    return out;
+    Writer<const RegKey> writer;
+    writer.key(root, rootName, true);
+    return writer.out;
+}
+
+std::optional<QByteArray> rewrite(RegKey& root, const QByteArray& source)
+{
+    Writer<RegKey> writer(&source);
+    if (!writer.key(root, rootName, true))
+        return std::nullopt;
+    return writer.out;
 }
 
 bool read(const QByteArray& text, RegKey& root, int* badLine)
@@ -270,13 +321,12 @@ bool read(const QByteArray& text, RegKey& root, int* badLine)
     int number = 0;
     const char* const all = text.constData();
     const qsizetype size = text.size();
+    NextOf<2> lineEnd({'\n', '\r'}, all + size);
     while (start < size) {
         ++number;
         // A line ends at CR LF, at a lone LF or at a lone CR: files edited
         // elsewhere use all three.
-        qsizetype end = start;
-        while (end < size && all[end] != '\n' && all[end] != '\r')
-            ++end;
+        const qsizetype end = lineEnd.from(all + start) - all;
         const char* p = all + start;
         const char* e = all + end;
         start = end + (end + 1 < size && all[end] == '\r' && all[end + 1] == '\n' ? 2 : 1);
@@ -290,7 +340,7 @@ bool read(const QByteArray& text, RegKey& root, int* badLine)
             ok = key != nullptr;
         } else if (ok) {
             LineParser line(p, e);
-            auto value = key ? parseValue(line) : std::nullopt;
+            auto value = key ? parseValue(line, all) : std::nullopt;
             ok = value.has_value();
             if (ok)
                 key->setValue(std::move(*value));

@@ -16,11 +16,20 @@
 
 #include <QByteArray>
 
+#include <optional>
+
 namespace RegistryText {
 
 inline constexpr char rootName[] = "HKEY_CURRENT_USER";
 
+// An elided value cannot be written this way.
 QByteArray write(const RegKey& root);
+
+// Writes root, copying each elided value's text from source, the store text
+// the tree was read from or last written to, and records in root where each
+// value's text now stands. Nothing when an elided value's text lies outside
+// source.
+std::optional<QByteArray> rewrite(RegKey& root, const QByteArray& source);
 
 // Fills root from text. Returns false for text that is not in the form
 // above (invalid UTF-8, a value before any key, a broken line); *badLine

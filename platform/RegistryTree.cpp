@@ -22,6 +22,12 @@ RegValue RegValue::string(const QString& name, const QString& text, quint32 type
     return RegValue{name, type, std::move(data)};
 }
 
+RegValue RegValue::utf8String(const QString& name, QByteArray utf8)
+{
+    utf8.append('\0');
+    return RegValue{name, rtString, std::move(utf8)};
+}
+
 RegKey* RegKey::subKey(const QString& name) const
 {
     return subKeyIndex_.value(folded(name), nullptr);
@@ -52,10 +58,18 @@ void RegKey::setValue(RegValue value)
         v.type = value.type;
         v.data = std::move(value.data);
         v.elided = value.elided;
+        v.textOffset = value.textOffset;
+        v.textLength = value.textLength;
         return;
     }
     valueIndex_.insert(std::move(key), values_.size());
     values_.push_back(std::move(value));
+}
+
+void RegKey::setValueText(std::size_t index, qsizetype offset, qsizetype length)
+{
+    values_[index].textOffset = offset;
+    values_[index].textLength = length;
 }
 
 std::unique_ptr<RegKey> RegKey::clone() const

@@ -27,11 +27,17 @@ struct RegValue {
     // NUL, a DWORD four bytes little-endian.
     QByteArray data;
     // Set on a large value in a remembered copy of the store, whose data was
-    // dropped to save memory; such a value is never read or written.
+    // dropped to save memory; such a value is never read, and is written back
+    // by copying its text from the store file.
     bool elided = false;
+    // Where the value's text (after "=") stands in the store text it was read
+    // from or last written to; textOffset is -1 for a value made in memory.
+    qsizetype textOffset = -1;
+    qsizetype textLength = 0;
 
     static RegValue dword(const QString& name, quint32 value);
     static RegValue string(const QString& name, const QString& text, quint32 type = rtString);
+    static RegValue utf8String(const QString& name, QByteArray utf8);
 };
 
 class RegKey {
@@ -50,6 +56,8 @@ public:
     // Replaces a value of the same name where it stands, or appends it.
     void setValue(RegValue value);
     const std::vector<RegValue>& values() const { return values_; }
+    // Records where values()[index]'s text now stands in the store text.
+    void setValueText(std::size_t index, qsizetype offset, qsizetype length);
 
     // A copy of the whole tree; value data is shared until written.
     std::unique_ptr<RegKey> clone() const;

@@ -2,6 +2,8 @@
 
 #include "platform/Errors.h"
 
+#include <QScopeGuard>
+
 namespace {
 
 [[noreturn]] void raise(const char* pattern, const QString& name)
@@ -91,13 +93,18 @@ bool TRegistry::ReadBool(const QString& name) const
 
 QString TRegistry::ReadString(const QString& name) const
 {
+    return QString::fromUtf8(ReadStringUtf8(name));
+}
+
+QByteArray TRegistry::ReadStringUtf8(const QString& name) const
+{
     const RegValue* v = valueOrNull(name);
     if (!v || v->data.isEmpty())
         return {};
     if (v->type != rtString && v->type != rtExpandString)
         raise("Invalid data type for '%s'", name);
     const qsizetype nul = v->data.indexOf('\0');
-    return QString::fromUtf8(v->data.constData(), nul < 0 ? v->data.size() : nul);
+    return nul < 0 ? v->data : v->data.left(nul);
 }
 
 void TRegistry::write(RegValue value)
@@ -120,10 +127,23 @@ void TRegistry::WriteBool(const QString& name, bool value)
 
 void TRegistry::WriteString(const QString& name, const QString& value)
 {
-    write(RegValue::string(name, value));
+    WriteStringUtf8(name, value.toUtf8());
+}
+
+void TRegistry::WriteStringUtf8(const QString& name, const QByteArray& utf8)
+{
+    write(RegValue::utf8String(name, utf8));
 }
 
 void TRegistry::CloseKey()
+{
+    DetachedCommit commit = DetachCommit();
+    // What the commit learnt of the file is this accessor's, failed or not.
+    const auto keep = qScopeGuard([&] { store_ = commit.store_; });
+    commit.run();
+}
+
+TRegistry::DetachedCommit TRegistry::DetachCommit()
 {
     std::vector<RegChange> changes;
     changes.swap(changes_);
@@ -135,7 +155,17 @@ void TRegistry::CloseKey()
             first = c.value->name;
             break;
         }
-    store_.commit(changes, first);
+    return DetachedCommit(store_, std::move(changes), first);
+}
+
+TRegistry::DetachedCommit::DetachedCommit(UserRegistry store, std::vector<RegChange> changes, QString firstValueName)
+    : store_(std::move(store)), changes_(std::move(changes)), firstValueName_(std::move(firstValueName))
+{
+}
+
+void TRegistry::DetachedCommit::run()
+{
+    store_.commit(changes_, firstValueName_);
 }
 
 QString TRegistry::CurrentPath() const

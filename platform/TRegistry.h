@@ -38,16 +38,38 @@ public:
     // Missing or empty gives ""; string and expandable string give their text
     // up to the first NUL; other types raise "Invalid data type for '%s'".
     QString ReadString(const QString& name) const;
+    // ReadString's text as the store keeps it, UTF-8: a long text is then
+    // never held whole in UTF-16.
+    QByteArray ReadStringUtf8(const QString& name) const;
 
     // Raise "Failed to set data for '%s'" when no key is open.
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
+    void WriteStringUtf8(const QString& name, const QByteArray& utf8);
 
     // Commits this accessor's writes and closes the open key. A failed commit
     // raises "Failed to set data for '%s'" with the first value written; the
     // writes are dropped and the file keeps its old content.
     void CloseKey();
+
+    // The commit of CloseKey taken out of the accessor, so that the file can
+    // be written elsewhere, on another thread: the key is closed at once.
+    class DetachedCommit {
+    public:
+        // Raises as CloseKey does.
+        void run();
+        // Where the commit moved a damaged store file; empty when it did not.
+        const QString& movedAside() const { return store_.movedAside(); }
+
+    private:
+        friend class TRegistry;
+        DetachedCommit(UserRegistry store, std::vector<RegChange> changes, QString firstValueName);
+        UserRegistry store_;
+        std::vector<RegChange> changes_;
+        QString firstValueName_;
+    };
+    DetachedCommit DetachCommit();
 
     // "\Qx\настройки"-style path of the open key; empty when none is open.
     QString CurrentPath() const;

@@ -150,8 +150,12 @@ bool hasElided(const RegKey& key)
 void elideLargeValues(RegKey& key)
 {
     for (const RegValue& v : key.values())
-        if (v.data.size() > UserRegistry::kRememberedValueBytes)
-            key.setValue(RegValue{v.name, v.type, {}, true});
+        if (v.data.size() > UserRegistry::kRememberedValueBytes) {
+            RegValue elided = v;
+            elided.data.clear();
+            elided.elided = true;
+            key.setValue(std::move(elided));
+        }
     for (const auto& sub : key.subKeys())
         elideLargeValues(*sub);
 }
@@ -218,7 +222,7 @@ QString UserRegistry::defaultPath()
 
 UserRegistry::UserRegistry(QString path) : path_(std::move(path)) {}
 
-UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
+UserRegistry::ReadResult UserRegistry::readText(QByteArray& text, struct stat& st) const
 {
     // Without blocking: a named pipe put in the store's place must not hang
     // the program in open().
@@ -226,12 +230,11 @@ UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
     const auto closeFd = qScopeGuard([fd] { ::close(fd); });
-    struct stat st {};
     if (::fstat(fd, &st) != 0)
         return ReadResult::Unreadable;
     if (!S_ISREG(st.st_mode) || st.st_size > kMaxStoreBytes)
         return ReadResult::Damaged;
-    QByteArray text(qsizetype(st.st_size), Qt::Uninitialized);
+    text = QByteArray(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype got = 0;
     for (;;) {
         if (got == text.size()) {
@@ -250,6 +253,15 @@ UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
         got += n;
     }
     text.truncate(got);
+    return ReadResult::Parsed;
+}
+
+UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
+{
+    QByteArray text;
+    struct stat st {};
+    if (const ReadResult result = readText(text, st); result != ReadResult::Parsed)
+        return result;
     if (!RegistryText::read(text, root))
         return ReadResult::Damaged;
     // A file changed within the last moments may change again within the
@@ -328,18 +340,24 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
     if (!lock.locked())
         fail();
     removeStaleTemporaries();
-    // The file as this process last saw it, when it is still that file and
-    // the changes leave nothing of it that was not remembered.
+    // The file as this process last saw it, when it is still that file: the
+    // values it did not remember are copied from the file's text unparsed.
+    std::optional<QByteArray> text;
     std::unique_ptr<RegKey> root;
-    if (const auto stamp = stampOf(path_))
+    const auto stamp = stampOf(path_);
+    if (stamp)
         root = Snapshots::instance().find(path_, *stamp);
     if (root) {
         for (const RegChange& change : changes)
             applyChange(*root, change);
-        if (hasElided(*root))
-            root.reset();
+        QByteArray source;
+        struct stat st {};
+        if (!hasElided(*root))
+            text = RegistryText::rewrite(*root, source);
+        else if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp)
+            text = RegistryText::rewrite(*root, source);
     }
-    if (!root) {
+    if (!text) {
         root = emptyStore();
         switch (read(*root)) {
         case ReadResult::Unreadable:
@@ -356,10 +374,11 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
         }
         for (const RegChange& change : changes)
             applyChange(*root, change);
+        text = RegistryText::rewrite(*root, {});
     }
-    if (!replaceFile(path_, RegistryText::write(*root)))
+    if (!replaceFile(path_, *text))
         fail();
     // Under the lock nobody else can have replaced it since.
-    if (const auto stamp = stampOf(path_))
-        Snapshots::instance().remember(path_, *stamp, *root);
+    if (const auto written = stampOf(path_))
+        Snapshots::instance().remember(path_, *written, *root);
 }

@@ -9,12 +9,15 @@
 // The last state this process read or wrote is remembered, keyed by the
 // file's identity, size and times: while the file is unchanged it is not
 // parsed again, neither by the next accessor nor by a commit. Values larger
-// than kRememberedValueBytes are not kept in that memory; a commit that would
-// have to write such a value unchanged reads the file again.
+// than kRememberedValueBytes are not kept in that memory, only where their
+// text stands in the file: a commit that writes such a value unchanged copies
+// that text from the file without parsing it.
 #include "platform/RegistryTree.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 #include <memory>
 #include <optional>
@@ -62,6 +65,7 @@ public:
 
 private:
     enum class ReadResult { Missing, Parsed, Damaged, Unreadable };
+    ReadResult readText(QByteArray& text, struct stat& st) const;
     ReadResult read(RegKey& root) const;
     bool moveAside();
     void removeStaleTemporaries() const;

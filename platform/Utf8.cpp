@@ -1,13 +1,30 @@
 #include "Utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 bool isStrictUtf8(const char* data, qsizetype size)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* end = p + size;
     while (p < end) {
+        // Runs of ASCII eight bytes at a time.
+        std::uint64_t word = 0;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0))
+            p += 8;
+        if (p == end)
+            break;
         const unsigned char c = *p;
         if (c < 0x80) {
             ++p;
+            continue;
+        }
+        // Two-byte characters (Cyrillic among them) need no range checks
+        // beyond their lead byte.
+        if (c >= 0xC2 && c <= 0xDF) {
+            if (end - p < 2 || (p[1] & 0xC0) != 0x80)
+                return false;
+            p += 2;
             continue;
         }
         int extra = 0;

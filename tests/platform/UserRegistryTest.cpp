@@ -454,11 +454,20 @@ TEST(UserRegistry, CommitRemovesTemporaryFilesAKilledCommitLeft)
 }
 
 // Large values are not remembered between reads: a later accessor still reads
-// them whole, and a commit that does not write them keeps them in the file.
+// them whole, and commits that do not write them copy them from the file as
+// it stands, wherever earlier commits moved them.
 TEST(UserRegistry, RememberedStoreGivesLargeValuesWholeAndKeepsThem)
 {
     TempConfigHome home;
-    const QString big(int(UserRegistry::kRememberedValueBytes) + 10, u'ж');
+    QString big;
+    while (big.size() <= UserRegistry::kRememberedValueBytes)
+        big += QStringLiteral("/дом/\"песня\" \\%1.mp3\r\n").arg(big.size());
+    const auto commitValue = [](const QString& key, const QString& name, int value) {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(key, true));
+        reg.WriteInteger(name, value);
+        reg.CloseKey();
+    };
     {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
@@ -473,17 +482,20 @@ TEST(UserRegistry, RememberedStoreGivesLargeValuesWholeAndKeepsThem)
         EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
         EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 2);
     }
-    {
-        TRegistry reg;
-        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
-        reg.WriteInteger(QStringLiteral("N"), 3);
-        reg.CloseKey();
-    }
+    commitValue(QStringLiteral("\\Qx\\настройки"), QStringLiteral("N"), 3);
+    // Values written before it in the file move the large value on.
+    commitValue(QStringLiteral("\\Qx"), QStringLiteral("Before"), 7);
+    commitValue(QStringLiteral("\\Qx\\настройки"), QStringLiteral("N"), 4);
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
-    EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 3);
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 4);
     EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
-    EXPECT_TRUE(readFile(UserRegistry::defaultPath()).contains(big.toUtf8()));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("Before")), 7);
+    // The file holds what a fresh write of the same values would.
+    RegKey parsed;
+    ASSERT_TRUE(RegistryText::read(readFile(UserRegistry::defaultPath()), parsed));
+    EXPECT_EQ(RegistryText::write(parsed), readFile(UserRegistry::defaultPath()));
 }
 
 // Another program's change to the file is seen however recently the file was
