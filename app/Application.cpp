@@ -32,6 +32,7 @@
 #include <QScreen>
 
 #include <functional>
+#include <malloc.h>
 
 namespace {
 
@@ -67,9 +68,8 @@ void showWindow(FramedWindow* window)
     window->activateWindow();
 }
 
-void reportDamagedStore(const TRegistry& reg)
+void reportDamagedStore(const QString& movedTo)
 {
-    const QString movedTo = reg.DamagedStoreMovedTo();
     if (!movedTo.isEmpty())
         showMessageDialog(QStringLiteral("Файл настроек повреждён и отложен в сторону:\r%1\rПрограмма запущена с "
                                          "настройками по умолчанию.")
@@ -113,7 +113,11 @@ constexpr int kSmallestOuterWidth = 120;
 
 Application::Application(MediaEngineFactory engines) : engines_(std::move(engines)) {}
 
-Application::~Application() { destroyWindows(); }
+Application::~Application()
+{
+    finishStoreWrites();
+    destroyWindows();
+}
 
 void Application::selectPlatform()
 {
@@ -211,14 +215,18 @@ void Application::readMainWindow()
     {
         TRegistry reg;
         settings_ = SettingsStore::load(reg, failure);
-        reportDamagedStore(reg);
+        reportDamagedStore(reg.DamagedStoreMovedTo());
     }
     const Settings& s = settings_;
     Form1->setListColor(s.listColor);
     const QSize minimum(kSmallestOuterWidth, Form1->frameHeight());
     Form1->setOuterSize(WindowPlacement::size(s.width, minimum.width(), kMainDesignSize.width()), Form1->outerHeight());
     Form1->setOuterSize(Form1->outerWidth(), WindowPlacement::size(s.height, minimum.height(), kMainDesignSize.height()));
-    Form1->playlist()->setText(s.playlist);
+    Form1->playlist()->setUtf8Text(s.playlist);
+    // From now on the list holds the playlist; its stored text, megabytes
+    // long for a large one, and the buffers it was read through are let go.
+    settings_.playlist = QByteArray();
+    ::malloc_trim(0);
     Form1->setListFont(s.listFont);
     Form1->Edit1->setText(s.delayText);
     applyPlace(Form1, s.main, QPoint(211, 292));
@@ -245,7 +253,8 @@ void Application::countStartAndPlaceWindows()
         TRegistry reg;
         count = SettingsStore::countStart(reg, failure);
         state_.StartCount = count.before;
-        reportDamagedStore(reg);
+        commitInBackground(reg.DetachCommit());
+        reportDamagedStore(reg.DamagedStoreMovedTo());
         reportReadFailure(failure);
     }
     if (count.first)
@@ -269,7 +278,7 @@ Settings Application::gathered() const
     s.listColor = Form1->listColor();
     s.width = Form1->outerWidth();
     s.height = Form1->outerHeight();
-    s.playlist = Form1->playlist()->text();
+    s.playlist = Form1->playlist()->utf8Text();
     s.options = settings_.options;
     s.listFont = Form1->listFont();
     s.delayText = Form1->Edit1->text();
@@ -282,8 +291,40 @@ Settings Application::gathered() const
     return s;
 }
 
+// The start count is written while the windows come up: rewriting a store of
+// megabytes takes a while. A failure is shown once it is known, as any other.
+void Application::commitInBackground(TRegistry::DetachedCommit commit)
+{
+    finishStoreWrites();
+    storeWrite_ = std::async(std::launch::async, [commit = std::move(commit)]() mutable {
+        std::exception_ptr failure;
+        try {
+            commit.run();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        const QString movedTo = commit.movedAside();
+        if (failure || !movedTo.isEmpty())
+            QMetaObject::invokeMethod(
+                qApp,
+                [failure, movedTo] {
+                    reportDamagedStore(movedTo);
+                    if (failure)
+                        safeCall([&] { std::rethrow_exception(failure); });
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+void Application::finishStoreWrites()
+{
+    if (storeWrite_.valid())
+        storeWrite_.get();
+}
+
 void Application::writeAtClose()
 {
+    finishStoreWrites();
     TRegistry reg;
     SettingsStore::save(reg, gathered());
 }
@@ -314,6 +355,10 @@ void Application::resetLook()
 
 int Application::run(int argc, char** argv)
 {
+    // Large buffers (a store of megabytes, a decoded picture) go back to the
+    // system when freed. Left to itself, glibc raises this threshold after
+    // the first such free and keeps the later ones in the heap for good.
+    ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     selectPlatform();
     QApplication app(argc, argv);
     initialize(app);

@@ -5,7 +5,9 @@
 #include "Settings.h"
 #include "ShellState.h"
 #include "platform/MediaEngine.h"
+#include "platform/TRegistry.h"
 
+#include <future>
 #include <memory>
 
 class MediaLauncher;
@@ -32,6 +34,8 @@ public:
     void createWindows();
     // Destroys the windows (in reverse order of creation).
     void destroyWindows();
+    // Waits until the start count, written in the background, is in the store.
+    void finishStoreWrites();
 
     ShellState& state() { return state_; }
     // The settings in force; the options follow the settings dialog.
@@ -43,6 +47,7 @@ private:
     void readMainWindow();
     void countStartAndPlaceWindows();
     void writeAtClose();
+    void commitInBackground(TRegistry::DetachedCommit commit);
     void connectWindows();
     void chooseListFont();
     void chooseListColor();
@@ -54,4 +59,5 @@ private:
     Settings settings_;
     std::unique_ptr<MediaLauncher> launcher_;
     std::unique_ptr<SlideShow> slideShow_;
+    std::future<void> storeWrite_;
 };

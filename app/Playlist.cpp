@@ -24,16 +24,12 @@ const QString& Playlist::at(int index) const
 {
     if (index < 0 || index >= count())
         throw EListError(Exception::format(QStringLiteral("List index out of bounds (%d)"), index));
-    return entries_[size_t(index)];
+    return entries_[index];
 }
 
 QStringList Playlist::entries() const
 {
-    QStringList list;
-    list.reserve(count());
-    for (const QString& e : entries_)
-        list.append(e);
-    return list;
+    return entries_;
 }
 
 void Playlist::setSelectedIndex(int index)
@@ -59,7 +55,7 @@ void Playlist::append(const QStringList& entries)
         throw EListError(QStringLiteral("Unable to insert a line"));
     // One notice for the whole batch: a view then lays out once.
     beginInsertRows({}, count(), count() + int(entries.size()) - 1);
-    entries_.insert(entries_.end(), entries.begin(), entries.end());
+    entries_.append(entries);
     endInsertRows();
 }
 
@@ -73,7 +69,7 @@ void Playlist::setEntries(const QStringList& entries)
     if (entries.size() > INT_MAX)
         throw EListError(QStringLiteral("Unable to insert a line"));
     beginResetModel();
-    entries_.assign(entries.begin(), entries.end());
+    entries_ = entries;
     const bool hadSelection = selected_ != -1;
     selected_ = -1;
     endResetModel();
@@ -87,18 +83,12 @@ void Playlist::deleteSelected()
     if (i < 0)
         return;
     beginRemoveRows({}, i, i);
-    entries_.erase(entries_.begin() + i);
+    entries_.removeAt(i);
     selected_ = -1;
     endRemoveRows();
     // The entry that followed takes its place; after the last, the new last.
     selected_ = i < count() ? i : i - 1;
     emit selectionChanged(selected_);
-}
-
-void Playlist::setText(const QString& text)
-{
-    const qsizetype nul = text.indexOf(QChar(0));
-    setEntries(PlaylistText::splitLines(nul < 0 ? text : text.left(nul)));
 }
 
 void Playlist::loadFromFile(const QString& path)
@@ -145,7 +135,7 @@ void Playlist::saveToFile(const QString& path) const
     // Written beside the target and renamed over it: a failure leaves any old
     // file as it was.
     QSaveFile file(path);
-    const QByteArray bytes = PlaylistText::encode(entries());
+    const QByteArray bytes = PlaylistText::encode(entries_);
     // Unbuffered: a failure of the final buffer flush would otherwise go
     // unnoticed by commit(), which then puts a cut file in place.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
@@ -162,7 +152,7 @@ QVariant Playlist::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return entries_[size_t(index.row())];
+    return entries_[index.row()];
 }
 
 QString playlistSaveName(const QString& chosen)

@@ -28,8 +28,9 @@ public:
     void setEntries(const QStringList& entries);  // replaces all; selection lost
     void deleteSelected();                         // keeps the selection near the removed entry
 
-    QString text() const { return QString::fromUtf8(PlaylistText::encode(entries())); }
-    void setText(const QString& text);
+    // The stored form: the entries' text in UTF-8 (see PlaylistText).
+    QByteArray utf8Text() const { return PlaylistText::encode(entries_); }
+    void setUtf8Text(const QByteArray& text) { setEntries(PlaylistText::decode(text)); }
 
     // Playlist files. load raises EFOpenError("Cannot open file %s") and leaves
     // the playlist unchanged; save replaces the file atomically and raises
@@ -44,7 +45,7 @@ signals:
     void selectionChanged(int index);
 
 private:
-    std::vector<QString> entries_;
+    QStringList entries_;
     int selected_ = -1;
 };
 

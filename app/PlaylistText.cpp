@@ -1,5 +1,6 @@
 #include "PlaylistText.h"
 
+#include "platform/ByteScan.h"
 #include "platform/Utf8.h"
 #include "platform/Windows1251.h"
 
@@ -48,7 +49,26 @@ QStringList decode(const QByteArray& bytes)
     const char* p = bytes.constData();
     const auto nul = static_cast<const char*>(std::memchr(p, '\0', size_t(bytes.size())));
     const qsizetype n = nul ? nul - p : bytes.size();
-    return splitLines(isStrictUtf8(p, n) ? QString::fromUtf8(p, n) : fromWindows1251(p, n));
+    if (!isStrictUtf8(p, n))
+        return splitLines(fromWindows1251(p, n));
+    // Each line is converted on its own: a long text is never held whole in
+    // UTF-16 beside its entries.
+    QStringList lines;
+    const char* const end = p + n;
+    NextOf<2> lineEnd({'\r', '\n'}, end);
+    while (p < end) {
+        const char* e = lineEnd.from(p);
+        QString line = QString::fromUtf8(p, e - p);
+        // The conversion leaves room for every byte; a large playlist's
+        // entries keep only what their text takes.
+        if (line.capacity() > line.size())
+            line = QString(line.constData(), line.size());
+        lines.append(std::move(line));
+        if (e == end)
+            break;
+        p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
+    }
+    return lines;
 }
 
 }  // namespace PlaylistText

@@ -30,7 +30,7 @@ struct Settings {
     TColor listColor = clSilver;  // "Fon"
     int width = 480;              // "F1_w", the main window's outer width
     int height = 267;             // "F1_h"
-    QString playlist;             // "Playlist", as text
+    QByteArray playlist;          // "Playlist", its text in UTF-8
     Options options;
     FontSpec listFont = designListFont();
     QString delayText = QStringLiteral("1");  // "Z"

@@ -29,6 +29,10 @@ public:
     {
         read(name, [&] { target = reg_.ReadString(name); });
     }
+    void utf8String(const QString& name, QByteArray& target)
+    {
+        read(name, [&] { target = reg_.ReadStringUtf8(name); });
+    }
     void place(const QString& leftName, const QString& topName, StoredPlace& place)
     {
         integer(leftName, [&](int v) { place.left = v; });
@@ -61,7 +65,7 @@ Settings load(TRegistry& reg, ReadFailure& failure)
         reader.integer(QStringLiteral("Fon"), [&](int v) { s.listColor = static_cast<TColor>(v); });
         reader.integer(QStringLiteral("F1_w"), [&](int v) { s.width = v; });
         reader.integer(QStringLiteral("F1_h"), [&](int v) { s.height = v; });
-        reader.string(QStringLiteral("Playlist"), s.playlist);
+        reader.utf8String(QStringLiteral("Playlist"), s.playlist);
         reader.boolean(QStringLiteral("Lit_p"), s.options.shrinkPictures);
         reader.boolean(QStringLiteral("L_P"), s.options.loadLastPlaylist);
         reader.boolean(QStringLiteral("IC_S"), s.options.trayIcon);
@@ -98,8 +102,6 @@ StartCount countStart(TRegistry& reg, ReadFailure& failure)
         reg.WriteInteger(QStringLiteral("N"), next);
         count.first = reg.ReadInteger(QStringLiteral("N")) == 1;
     }
-    // The count is committed before anything waits for the user.
-    reg.CloseKey();
     return count;
 }
 
@@ -123,7 +125,7 @@ void save(TRegistry& reg, const Settings& s)
     reg.WriteInteger(QStringLiteral("Fon"), static_cast<int>(s.listColor));
     reg.WriteInteger(QStringLiteral("F1_h"), s.height);
     reg.WriteInteger(QStringLiteral("F1_w"), s.width);
-    reg.WriteString(QStringLiteral("Playlist"), s.playlist);
+    reg.WriteStringUtf8(QStringLiteral("Playlist"), s.playlist);
     reg.WriteBool(QStringLiteral("Lit_p"), s.options.shrinkPictures);
     reg.WriteBool(QStringLiteral("L_P"), s.options.loadLastPlaylist);
     reg.WriteBool(QStringLiteral("IC_S"), s.options.trayIcon);

@@ -31,8 +31,8 @@ struct StartCount {
     int before = 0;     // the stored count before this start
     bool first = false; // the count now stored is 1
 };
-// Counts the start in the store, creating the key when absent; a counter of
-// another type is not counted. Commits the count.
+// Counts the start in reg, creating the key when absent; a counter of another
+// type is not counted. The caller commits the count (CloseKey, DetachCommit).
 StartCount countStart(TRegistry& reg, ReadFailure& failure);
 
 // The other windows' places (music, screen, settings dialog, video,

@@ -1,6 +1,6 @@
 // Start-up and shutdown with the settings store: first start, second start,
 // partial and damaged stores, mistyped values, places off every screen, and
-// a failed write at close.
+// a failed write of the start count or at close.
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "app/Playlist.h"
@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -47,6 +48,7 @@ struct Startup : ::testing::Test {
         watcher.emplace();
         shell.emplace();
         shell->createWindows();
+        shell->finishStoreWrites();
     }
     void stop()
     {
@@ -212,6 +214,25 @@ TEST_F(Startup, AFailedWriteAtCloseKeepsTheOldFileAndTheWindowOpen)
     EXPECT_EQ(storeText(), before);
 }
 
+// The start count is written while the windows come up; its failure is still
+// reported, and nothing else of the start is lost by it.
+TEST_F(Startup, AStartCountThatCannotBeWrittenIsReportedAndTheStartGoesOn)
+{
+    writeStore(kHeader + "\"Z\"=\"" + QByteArray(8000, '7') + "\"\n\"N\"=dword:00000004\n"
+               "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n\"f3_l\"=dword:00000028\n\"f3_t\"=dword:00000032\n");
+    const QByteArray before = storeText();
+    {
+        FileSizeLimit full(4096);
+        start();
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher->seen().isEmpty(); }));
+    EXPECT_EQ(seenTexts(), QStringList{QStringLiteral("Failed to set data for 'N'")});
+    EXPECT_EQ(shell->state().StartCount, 4);
+    EXPECT_EQ(Form3->pos(), QPoint(40, 50));
+    EXPECT_EQ(Form1->Edit1->text(), QString(8000, u'7'));
+    EXPECT_EQ(storeText(), before);
+}
+
 TEST_F(Startup, StoredNumbersAtTheEndsOfTheRangeGiveTheDesignPlaceAndSize)
 {
     writeStore(kHeader + "\"F1_w\"=dword:00000000\n\"F1_h\"=dword:ffffffff\n\"N\"=dword:00000003\n"
@@ -239,7 +260,7 @@ Settings unusualSettings()
     s.listColor = clTan;
     s.width = 500;
     s.height = 300;
-    s.playlist = QStringLiteral("/a.jpg\r\n\r\n/песня.mp3\r\n");
+    s.playlist = QStringLiteral("/a.jpg\r\n\r\n/песня.mp3\r\n").toUtf8();
     s.options = {.shrinkPictures = false, .loadLastPlaylist = true, .trayIcon = false, .wheelResize = true};
     s.listFont = fontSpec(QStringLiteral("DejaVu Sans"), -16, fsUnderline | fsStrikeOut, clMaroon, 0);
     s.listFont.setSize(s.listFont.size());
@@ -278,6 +299,8 @@ TEST_F(StoreValue, AnEmptyStoreLoadsTheDesignAndCountsAFirstStart)
     const SettingsStore::StartCount count = SettingsStore::countStart(reg, failure);
     EXPECT_EQ(count.before, 0);
     EXPECT_TRUE(count.first);
-    EXPECT_EQ(SettingsStore::countStart(reg, failure).before, 1);
+    reg.CloseKey();
+    TRegistry next(file());
+    EXPECT_EQ(SettingsStore::countStart(next, failure).before, 1);
     EXPECT_TRUE(failure.message.isEmpty());
 }
