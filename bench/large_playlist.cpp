@@ -1,7 +1,7 @@
 // The program with a large stored playlist, measured from outside on the real
 // X server: from process start to the main window painted, the resident
-// memory then, and from the close request to the process' end (the store
-// written). Each run is a fresh process; the figures are medians. The empty
+// memory once it is idle after that (and its peak), and from the close
+// request to the process' end (the store written). Each run is a fresh process; the figures are medians. The empty
 // playlist is the reference the large one is compared with.
 //
 // Usage: bench_large_playlist [runs] [program]   (needs DISPLAY; the program
@@ -68,8 +68,9 @@ std::string windowName(xcb_connection_t* c, xcb_window_t w)
                        size_t(xcb_get_property_value_length(reply.get())));
 }
 
-// The mapped top-level window of the main window, once it is there.
-std::optional<xcb_window_t> mainWindow(xcb_connection_t* c, xcb_window_t root)
+// The first mapped top-level window whose name holds part.
+std::optional<xcb_window_t> viewableNamed(xcb_connection_t* c, xcb_window_t root, const std::string& part,
+                                          bool whole = false)
 {
     std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
         xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr), free);
@@ -80,7 +81,8 @@ std::optional<xcb_window_t> mainWindow(xcb_connection_t* c, xcb_window_t root)
         std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&free)> attrs(
             xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr), free);
         if (attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE
-            && windowName(c, children[i]).find("ver 1.5") != std::string::npos)
+            && (whole ? windowName(c, children[i]) == part
+                      : windowName(c, children[i]).find(part) != std::string::npos))
             return children[i];
     }
     return std::nullopt;
@@ -107,20 +109,48 @@ bool painted(xcb_connection_t* c, xcb_window_t w)
     return n > 0 && lit > n * 3 / 4;
 }
 
-long residentKb(pid_t pid)
+// A figure of /proc/<pid>/status in kB: "VmRSS" now, "VmHWM" the peak.
+long statusKb(pid_t pid, const QByteArray& field)
 {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLong();
     return 0;
+}
+
+// The process' CPU time so far, in clock ticks.
+long cpuTicks(pid_t pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray stat = f.readAll();
+    // The fields after the command name, which may itself hold spaces.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? fields[11].toLong() + fields[12].toLong() : -1;
+}
+
+// Waits until the program has used no CPU for a while: what it still did
+// after painting (writing the store in the background) is then over.
+void awaitIdle(pid_t pid)
+{
+    const auto start = Clock::now();
+    long last = cpuTicks(pid);
+    int still = 0;
+    while (still < 3 && msSince(start) < 10000) {
+        usleep(100 * 1000);
+        const long now = cpuTicks(pid);
+        still = now == last ? still + 1 : 0;
+        last = now;
+    }
 }
 
 struct Run {
     double startMs = 0, closeMs = 0;
-    long rssKb = 0;
+    long rssKb = 0, peakKb = 0;
 };
 
 Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
@@ -136,18 +166,27 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
     std::optional<xcb_window_t> window;
     while (msSince(start) < 60000) {
         if (!window)
-            window = mainWindow(c, root);
+            window = viewableNamed(c, root, "ver 1.5");
         if (window && painted(c, *window))
             break;
         usleep(1000);
     }
     run.startMs = msSince(start);
-    run.rssKb = residentKb(pid);
     if (!window) {
-        std::fprintf(stderr, "no main window\n");
+        std::fprintf(stderr, "no main window painted within a minute\n");
         kill(pid, SIGKILL);
         std::exit(1);
     }
+    // A message box (titled with the bare program name) would make every
+    // figure meaningless: the run measured something else.
+    if (viewableNamed(c, root, "Калейдор", true)) {
+        std::fprintf(stderr, "the program showed a message box\n");
+        kill(pid, SIGKILL);
+        std::exit(1);
+    }
+    awaitIdle(pid);
+    run.rssKb = statusKb(pid, "VmRSS");
+    run.peakKb = statusKb(pid, "VmHWM");
     // The close request a window manager sends.
     const auto atom = [c](const char* name) {
         std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> r(
@@ -164,8 +203,18 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
     const auto closing = Clock::now();
     xcb_send_event(c, 0, *window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     xcb_flush(c);
+    // A program that does not end (a message box waiting for an answer, a
+    // hang) fails the benchmark instead of stalling it.
     int status = 0;
-    waitpid(pid, &status, 0);
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (msSince(closing) > 30000) {
+            std::fprintf(stderr, "the program did not end after the close request\n");
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            std::exit(1);
+        }
+        usleep(500);
+    }
     run.closeMs = msSince(closing);
     return run;
 }
@@ -174,6 +223,7 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
 
 int main(int argc, char** argv)
 {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     std::string program;
     if (argc > 2) {
@@ -192,14 +242,15 @@ int main(int argc, char** argv)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     qunsetenv("QT_QPA_PLATFORM");
 
-    std::printf("%-9s %9s %11s %9s %9s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms", "RSS MB");
+    std::printf("%-9s %9s %11s %9s %9s %10s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms",
+                "idle RSS MB", "peak MB");
     double emptyStart = 0;
     long emptyRss = 0;
     for (int entries : {0, 100000}) {
         QTemporaryDir home;
         qputenv("HOME", home.path().toUtf8());
         const QString config = home.path() + QStringLiteral("/config");
-        std::vector<double> starts, closes, rss;
+        std::vector<double> starts, closes, rss, peaks;
         writeStore(config, entries);
         for (int i = 0; i < runs; ++i) {
             // A store last written moments ago is read as if it might still
@@ -209,6 +260,7 @@ int main(int argc, char** argv)
             starts.push_back(run.startMs);
             closes.push_back(run.closeMs);
             rss.push_back(double(run.rssKb));
+            peaks.push_back(double(run.peakKb));
         }
         const double start = median(starts), memory = median(rss);
         if (entries == 0) {
@@ -216,8 +268,8 @@ int main(int argc, char** argv)
             emptyRss = long(memory);
         }
         const double storeMb = QFileInfo(config + QStringLiteral("/kaleidor/user.reg")).size() / 1048576.0;
-        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f", entries, storeMb, start, start / emptyStart,
-                    median(closes), memory / 1024);
+        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", entries, storeMb, start, start / emptyStart,
+                    median(closes), memory / 1024, median(peaks) / 1024);
         if (entries > 0)
             std::printf("   %.0f bytes per entry", (memory - double(emptyRss)) * 1024 / entries);
         std::printf("\n");
