@@ -49,21 +49,21 @@ QStringList decode(const QByteArray& bytes)
     const char* p = bytes.constData();
     const auto nul = static_cast<const char*>(std::memchr(p, '\0', size_t(bytes.size())));
     const qsizetype n = nul ? nul - p : bytes.size();
-    if (!isStrictUtf8(p, n))
-        return splitLines(fromWindows1251(p, n));
+    return isStrictUtf8(p, n) ? splitUtf8(QByteArray::fromRawData(p, n)) : splitLines(fromWindows1251(p, n));
+}
+
+QStringList splitUtf8(const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    const auto nul = static_cast<const char*>(std::memchr(p, '\0', size_t(bytes.size())));
+    const char* const end = nul ? nul : p + bytes.size();
     // Each line is converted on its own: a long text is never held whole in
     // UTF-16 beside its entries.
     QStringList lines;
-    const char* const end = p + n;
     NextOf<2> lineEnd({'\r', '\n'}, end);
     while (p < end) {
         const char* e = lineEnd.from(p);
-        QString line = QString::fromUtf8(p, e - p);
-        // The conversion leaves room for every byte; a large playlist's
-        // entries keep only what their text takes.
-        if (line.capacity() > line.size())
-            line = QString(line.constData(), line.size());
-        lines.append(std::move(line));
+        lines.append(fromCheckedUtf8(p, e - p));
         if (e == end)
             break;
         p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);

@@ -13,4 +13,6 @@ QByteArray encode(const QStringList& entries);
 QStringList decode(const QByteArray& bytes);
 // The line splitting of decode, on text already decoded.
 QStringList splitLines(const QString& text);
+// decode for text already found to be UTF-8 (as the store's text is).
+QStringList splitUtf8(const QByteArray& bytes);
 }  // namespace PlaylistText

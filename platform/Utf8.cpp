@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include <QVarLengthArray>
+
 #include <cstdint>
 #include <cstring>
 
@@ -8,15 +10,13 @@ bool isStrictUtf8(const char* data, qsizetype size)
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* end = p + size;
     while (p < end) {
-        // Runs of ASCII eight bytes at a time.
-        std::uint64_t word = 0;
-        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0))
-            p += 8;
-        if (p == end)
-            break;
         const unsigned char c = *p;
         if (c < 0x80) {
             ++p;
+            // Runs of ASCII eight bytes at a time.
+            std::uint64_t word = 0;
+            while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0))
+                p += 8;
             continue;
         }
         // Two-byte characters (Cyrillic among them) need no range checks
@@ -29,9 +29,7 @@ bool isStrictUtf8(const char* data, qsizetype size)
         }
         int extra = 0;
         unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
+        if (c >= 0xE0 && c <= 0xEF) {
             extra = 2;
             if (c == 0xE0)
                 lo = 0xA0;  // overlong
@@ -54,4 +52,52 @@ bool isStrictUtf8(const char* data, qsizetype size)
         p += extra + 1;
     }
     return true;
+}
+
+namespace {
+
+bool isContinuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+QString fromCheckedUtf8(const char* data, qsizetype size)
+{
+    // One pass into a buffer on the stack (for lines of ordinary length),
+    // then one allocation of the exact size.
+    QVarLengthArray<char16_t, 512> units(size + 1);
+    char16_t* out = units.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        const unsigned char c = *p++;
+        if (c < 0x80) {
+            *out++ = c;
+            continue;
+        }
+        if (isContinuation(c)) {
+            *out++ = 0xFFFD;  // stray
+            continue;
+        }
+        const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+        char32_t code = c & (0x3F >> extra);
+        int taken = 0;
+        for (; taken < extra && p < end && isContinuation(*p); ++taken)
+            code = code << 6 | (*p++ & 0x3F);
+        if (c >= 0xF0) {
+            if (taken == 3 && c <= 0xF4 && code >= 0x10000 && code <= 0x10FFFF) {
+                *out++ = char16_t(0xD800 + ((code - 0x10000) >> 10));
+                *out++ = char16_t(0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                *out++ = 0xFFFD;
+            }
+        } else {
+            const bool whole = taken == extra && code >= (extra == 1 ? 0x80u : 0x800u)
+                               && (code < 0xD800 || code > 0xDFFF);
+            *out++ = whole ? char16_t(code) : char16_t(0xFFFD);
+        }
+    }
+    return QString(reinterpret_cast<const QChar*>(units.data()), out - units.data());
 }

@@ -1,6 +1,9 @@
 // The playlist text reader: any bytes give a list of entries, and writing
-// that list and reading it back gives the same list.
+// that list and reading it back gives the same list. The stored playlist's
+// reader, meant for checked UTF-8, also takes any bytes safely, and on
+// UTF-8 agrees with Qt's own conversion.
 #include "app/PlaylistText.h"
+#include "platform/Utf8.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,5 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList entries = PlaylistText::decode(bytes);
     if (PlaylistText::decode(PlaylistText::encode(entries)) != entries)
         std::abort();
+    const QString text = fromCheckedUtf8(bytes.constData(), bytes.size());
+    if (isStrictUtf8(bytes.constData(), bytes.size()) && text != QString::fromUtf8(bytes))
+        std::abort();
+    PlaylistText::splitUtf8(bytes);
     return 0;
 }

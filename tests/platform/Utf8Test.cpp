@@ -1,4 +1,5 @@
-// The strict UTF-8 check the store and playlist readers rely on.
+// The strict UTF-8 check the store and playlist readers rely on, and the
+// conversion of text it has passed.
 #include "platform/Utf8.h"
 
 #include <QByteArray>
@@ -41,4 +42,31 @@ TEST(Utf8, AcceptsWellFormedAndRefusesEveryIllFormedSequence)
                 EXPECT_EQ(isStrictUtf8(text.constData(), text.size()), c.valid)
                     << c.bytes.toHex().toStdString() << " after " << lead << " ASCII bytes";
             }
+}
+
+// Checked text converts as Qt's own conversion does; bytes that never passed
+// the check still come out safely, each bad part as replacement characters.
+TEST(Utf8, CheckedTextConvertsExactlyAndOtherBytesSafely)
+{
+    for (const QByteArray& good : {QByteArray(""), QByteArray("ascii"), QByteArray("/дом/песня \xe2\x82\xac.mp3"),
+                                   QByteArray("\xf0\x9f\x98\x80 x \xef\xbf\xbf\xf4\x8f\xbf\xbf")}) {
+        const QString text = fromCheckedUtf8(good.constData(), good.size());
+        EXPECT_EQ(text, QString::fromUtf8(good)) << good.toHex().toStdString();
+        EXPECT_EQ(text.capacity(), text.size());
+    }
+    const struct {
+        QByteArray bytes;
+        QString text;
+    } bad[] = {
+        {"a\x80" "b", QStringLiteral("a\uFFFDb")},                  // a stray continuation byte
+        {"a\xd0", QStringLiteral("a\uFFFD")},                    // cut at the end
+        {"\xd0" "a", QStringLiteral("\uFFFDa")},                    // cut before a letter
+        {"\xc0\xaf", QStringLiteral("\uFFFD")},                  // overlong
+        {"\xed\xa0\x80", QStringLiteral("\uFFFD")},              // a surrogate
+        {"\xf0\x9f\x98", QStringLiteral("\uFFFD")},              // a cut four-byte character
+        {"\xf5\x80\x80\x80", QStringLiteral("\uFFFD")},          // above U+10FFFF
+        {"\xff", QStringLiteral("\uFFFD")},
+    };
+    for (const auto& c : bad)
+        EXPECT_EQ(fromCheckedUtf8(c.bytes.constData(), c.bytes.size()), c.text) << c.bytes.toHex().toStdString();
 }
