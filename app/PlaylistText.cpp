@@ -4,6 +4,8 @@
 #include "platform/Utf8.h"
 #include "platform/Windows1251.h"
 
+#include <QStringEncoder>
+
 #include <cstring>
 
 namespace PlaylistText {
@@ -32,15 +34,20 @@ QStringList splitLines(const QString& text)
 
 QByteArray encode(const QStringList& entries)
 {
-    qsizetype size = 0;
+    // Room for the longest form; pages never written are never touched.
+    qsizetype room = 0;
     for (const QString& e : entries)
-        size += e.size() + 2;
-    QByteArray out;
-    out.reserve(size + size / 4);  // most paths are ASCII; Cyrillic grows
+        room += e.size() * 3 + 2;
+    QByteArray out(room, Qt::Uninitialized);
+    // Each entry on its own: a surrogate cut at an entry's end stays there.
+    QStringEncoder toUtf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    char* p = out.data();
     for (const QString& e : entries) {
-        out.append(e.toUtf8());
-        out.append("\r\n", 2);
+        p = toUtf8.appendToBuffer(p, e);
+        *p++ = '\r';
+        *p++ = '\n';
     }
+    out.truncate(p - out.constData());
     return out;
 }
 

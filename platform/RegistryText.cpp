@@ -69,7 +69,12 @@ void appendValueText(QByteArray& out, const RegValue& v)
 template <class Key>
 class Writer {
 public:
-    explicit Writer(const QByteArray* source = nullptr) : source_(source) {}
+    explicit Writer(Key& root, const QByteArray* source = nullptr) : source_(source)
+    {
+        // Taken at once: a store of megabytes would otherwise be copied at
+        // every growth.
+        out.reserve(qsizetype(sizeof header) + roomFor(root));
+    }
 
     bool key(Key& key, const QByteArray& path, bool isRoot)
     {
@@ -112,6 +117,20 @@ private:
             key.setValueText(index, start, out.size() - start);
         out.append('\n');
         return true;
+    }
+
+    static qsizetype roomFor(const RegKey& key)
+    {
+        qsizetype room = key.name().size() * 3 + 8;
+        for (const RegValue& v : key.values()) {
+            const qsizetype data = v.elided ? v.textLength
+                                   : v.type == rtString ? v.data.size() + v.data.size() / 8
+                                                        : v.data.size() * 3;
+            room += v.name.size() * 3 + 24 + data;
+        }
+        for (const auto& sub : key.subKeys())
+            room += key.name().size() * 3 + roomFor(*sub);
+        return room;
     }
 
     const QByteArray* source_;
@@ -300,14 +319,14 @@ namespace RegistryText {
 
 QByteArray write(const RegKey& root)
 {
-    Writer<const RegKey> writer;
+    Writer<const RegKey> writer(root);
     writer.key(root, rootName, true);
     return writer.out;
 }
 
 std::optional<QByteArray> rewrite(RegKey& root, const QByteArray& source)
 {
-    Writer<RegKey> writer(&source);
+    Writer<RegKey> writer(root, &source);
     if (!writer.key(root, rootName, true))
         return std::nullopt;
     return writer.out;
