@@ -341,7 +341,8 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
         fail();
     removeStaleTemporaries();
     // The file as this process last saw it, when it is still that file: the
-    // values it did not remember are copied from the file's text unparsed.
+    // values it did not remember are copied from the file's text unparsed,
+    // and a file that would not change is left as it is.
     std::optional<QByteArray> text;
     std::unique_ptr<RegKey> root;
     const auto stamp = stampOf(path_);
@@ -352,10 +353,13 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
             applyChange(*root, change);
         QByteArray source;
         struct stat st {};
-        if (!hasElided(*root))
+        if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp) {
             text = RegistryText::rewrite(*root, source);
-        else if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp)
-            text = RegistryText::rewrite(*root, source);
+            // Writing back what is there already (a close that changed
+            // nothing) would only cost a rewrite of the whole file.
+            if (text && *text == source)
+                return;
+        }
     }
     if (!text) {
         root = emptyStore();

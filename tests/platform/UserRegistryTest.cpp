@@ -498,6 +498,36 @@ TEST(UserRegistry, RememberedStoreGivesLargeValuesWholeAndKeepsThem)
     EXPECT_EQ(RegistryText::write(parsed), readFile(UserRegistry::defaultPath()));
 }
 
+// A commit that would write the file as it is leaves it alone; any change
+// replaces it.
+TEST(UserRegistry, CommitThatChangesNothingLeavesTheFileAlone)
+{
+    TempConfigHome home;
+    const QString big(int(UserRegistry::kRememberedValueBytes) + 10, u'ж');
+    const auto commit = [&](int n) {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteString(QStringLiteral("Playlist"), big);
+        reg.WriteInteger(QStringLiteral("N"), n);
+        reg.CloseKey();
+    };
+    const auto inode = [] {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(UserRegistry::defaultPath()).constData(), &st), 0);
+        return st.st_ino;
+    };
+    commit(1);
+    const ino_t first = inode();
+    commit(1);
+    EXPECT_EQ(inode(), first);
+    commit(2);
+    EXPECT_NE(inode(), first);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 2);
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
+}
+
 // Another program's change to the file is seen however recently the file was
 // read, and merged into the next commit.
 TEST(UserRegistry, ChangeMadeElsewhereIsSeenAndMerged)
