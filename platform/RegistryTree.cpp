@@ -15,13 +15,6 @@ RegValue RegValue::dword(const QString& name, quint32 value)
     return v;
 }
 
-RegValue RegValue::string(const QString& name, const QString& text, quint32 type)
-{
-    QByteArray data = text.toUtf8();
-    data.append('\0');
-    return RegValue{name, type, std::move(data)};
-}
-
 RegValue RegValue::utf8String(const QString& name, QByteArray utf8)
 {
     utf8.append('\0');

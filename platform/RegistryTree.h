@@ -36,7 +36,6 @@ struct RegValue {
     qsizetype textLength = 0;
 
     static RegValue dword(const QString& name, quint32 value);
-    static RegValue string(const QString& name, const QString& text, quint32 type = rtString);
     static RegValue utf8String(const QString& name, QByteArray utf8);
 };
 

@@ -136,17 +136,6 @@ std::optional<FileStamp> stampOf(const QString& path)
     return FileStamp::of(st);
 }
 
-bool hasElided(const RegKey& key)
-{
-    for (const RegValue& v : key.values())
-        if (v.elided)
-            return true;
-    for (const auto& sub : key.subKeys())
-        if (hasElided(*sub))
-            return true;
-    return false;
-}
-
 void elideLargeValues(RegKey& key)
 {
     for (const RegValue& v : key.values())
