@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -30,7 +31,7 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
     }
-    void setFrame(const QImage& frame)
+    void setFrame(const VideoFrame& frame)
     {
         frame_ = frame;
         update();
@@ -43,15 +44,45 @@ protected:
             QPainter painter(this);
             if (frame_.isNull())
                 painter.fillRect(rect(), Qt::black);
-            else if (frame_.size() == size())
-                painter.drawImage(0, 0, frame_);
-            else
-                painter.drawImage(rect(), frame_);
+            else if (frame_.size() != size() || !writeInPlace(painter))
+                drawScaled(painter);
         });
     }
 
 private:
-    QImage frame_;
+    // A frame of our own size is converted straight into the pixels the
+    // painter works on, when they are an image we are placed on unscaled.
+    bool writeInPlace(QPainter& painter)
+    {
+        QPaintEngine* engine = painter.paintEngine();
+        QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+        const QTransform toDevice = painter.deviceTransform();
+        if (!device || device->devType() != QInternal::Image || toDevice.type() > QTransform::TxTranslate ||
+            painter.hasClipping())
+            return false;
+        auto& target = *static_cast<QImage*>(device);
+        const QPoint at = toDevice.map(QPoint(0, 0));
+        // The system clip is what the window lets us paint, in the image's coordinates.
+        QRegion area(QRect(at, size()));
+        if (const QRegion allowed = engine->systemClip(); !allowed.isEmpty())
+            area &= allowed;
+        return writer_.write(frame_, target, at, area);
+    }
+
+    // Any other frame goes through an image of its own, kept for the next.
+    void drawScaled(QPainter& painter)
+    {
+        if (picture_.size() != frame_.size())
+            picture_ = QImage(frame_.size(), QImage::Format_RGB32);
+        if (!writer_.write(frame_, picture_, {0, 0}, picture_.rect()))
+            return;
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), picture_);
+    }
+
+    VideoFrame frame_;
+    VideoFrameWriter writer_;
+    QImage picture_;
 };
 
 QPixmap loadGlyph(const QString& path)
@@ -81,7 +112,7 @@ TMediaPlayer::TMediaPlayer(QWidget* parent, const MediaEngineFactory& engines)
     resize(240, 30);
     buttonWidth_ = (width() - 1) / visibleCount() + 1;
     backend_->onCompletion = [this](MediaCompletion result) { safeCall([&] { completed(result); }); };
-    backend_->onFrame = [this](const QImage& frame) {
+    backend_->onFrame = [this](const VideoFrame& frame) {
         safeCall([&] {
             if (auto* surface = static_cast<VideoSurface*>(surface_.data()))
                 surface->setFrame(frame);

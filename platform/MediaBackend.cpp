@@ -14,6 +14,11 @@
 
 namespace {
 
+// The formats frames are delivered in: what decoders commonly give, so the
+// stream passes through untouched and each frame is converted once, where it
+// is drawn. Anything else is converted to one of these first.
+constexpr const char* kFrameCaps = "video/x-raw,format={I420,YV12,NV12,NV21,Y42B,Y444,BGRx}";
+
 // playbin's flag for subtitles; we never show them.
 constexpr guint kPlayFlagText = 1u << 2;
 
@@ -86,7 +91,7 @@ void MediaBackend::buildPipeline()
     GstElementPtr playbin(gst_element_factory_make("playbin", nullptr));
     GError* rawError = nullptr;
     GstElement* videoSink = gst_parse_bin_from_description(
-        "videoconvertscale ! capsfilter name=format caps=video/x-raw,format=BGRx ! "
+        "videoconvertscale ! capsfilter name=format ! "
         "appsink name=frames sync=true qos=true max-buffers=1 enable-last-sample=false",
         TRUE, &rawError);
     const GErrorPtr error(rawError);
@@ -151,10 +156,10 @@ void MediaBackend::takeSample(GstSamplePtr sample)
     // seek sends them again), so we keep the buffer and its format, never
     // the sample itself.
     GstBuffer* buffer = gst_sample_get_buffer(sample.get());
-    Frame frame;
-    if (!buffer || !gst_video_info_from_caps(&frame.info, gst_sample_get_caps(sample.get())))
+    GstVideoInfo info;
+    if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample.get())))
         return;
-    frame.buffer.reset(gst_buffer_ref(buffer));
+    VideoFrame frame(buffer, info);
     sample.reset();
     std::lock_guard lock(frameMutex_);
     pendingFrame_ = std::move(frame);
@@ -167,31 +172,15 @@ void MediaBackend::takeSample(GstSamplePtr sample)
 
 void MediaBackend::deliverFrame()
 {
-    Frame frame;
+    VideoFrame frame;
     {
         std::lock_guard lock(frameMutex_);
         frame = std::move(pendingFrame_);
-        pendingFrame_ = Frame();
+        pendingFrame_ = VideoFrame();
         frameQueued_ = false;
     }
-    if (!frame.buffer || !onFrame || !open_)
-        return;
-    // The picture stays in GStreamer's buffer, which the mapping holds; the
-    // image unmaps it when it goes.
-    auto* mapped = new GstVideoFrame;
-    if (!gst_video_frame_map(mapped, &frame.info, frame.buffer.get(), GST_MAP_READ)) {
-        delete mapped;
-        return;
-    }
-    const QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(mapped, 0)), GST_VIDEO_FRAME_WIDTH(mapped),
-                       GST_VIDEO_FRAME_HEIGHT(mapped), GST_VIDEO_FRAME_PLANE_STRIDE(mapped, 0), QImage::Format_RGB32,
-                       [](void* data) {
-                           auto* m = static_cast<GstVideoFrame*>(data);
-                           gst_video_frame_unmap(m);
-                           delete m;
-                       },
-                       mapped);
-    onFrame(image);
+    if (!frame.isNull() && onFrame && open_)
+        onFrame(frame);
 }
 
 void MediaBackend::drainBus()
@@ -431,7 +420,7 @@ std::uint32_t MediaBackend::close()
     }
     {
         std::lock_guard lock(frameMutex_);
-        pendingFrame_ = Frame();
+        pendingFrame_ = VideoFrame();
     }
     open_ = false;
     hasVideo_ = false;
@@ -608,7 +597,7 @@ void MediaBackend::applyOutputCaps()
 {
     if (!capsFilter_)
         return;
-    GstCapsPtr caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGRx", nullptr));
+    GstCapsPtr caps(gst_caps_from_string(kFrameCaps));
     if (outputSize_.width() > 0 && outputSize_.height() > 0)
         gst_caps_set_simple(caps.get(), "width", G_TYPE_INT, outputSize_.width(), "height", G_TYPE_INT,
                             outputSize_.height(), nullptr);

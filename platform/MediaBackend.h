@@ -103,12 +103,8 @@ private:
     std::deque<Queued> queue_;
     std::atomic<std::uint64_t> generation_{0};
 
-    struct Frame {
-        GstBufferPtr buffer;
-        GstVideoInfo info{};
-    };
     std::mutex frameMutex_;
-    Frame pendingFrame_;
+    VideoFrame pendingFrame_;
     bool frameQueued_ = false;
 
     QString fileName_;

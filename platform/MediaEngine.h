@@ -3,13 +3,14 @@
 // Failures are result codes (0 = done, see MediaResult); completion notices
 // and video frames arrive on the user-interface thread. The real engine is
 // MediaBackend; tests hand the player a fake through the factory.
-#include <QImage>
 #include <QSize>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+#include "platform/VideoFrame.h"
 
 enum class MediaMode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
 
@@ -47,8 +48,8 @@ public:
     virtual void setVideoOutputSize(QSize size) = 0;
 
     std::function<void(MediaCompletion)> onCompletion;
-    // Frames are BGRx (QImage::Format_RGB32).
-    std::function<void(const QImage&)> onFrame;
+    // Frames come in the stream's own pixel format.
+    std::function<void(const VideoFrame&)> onFrame;
 };
 
 using MediaEngineFactory = std::function<std::unique_ptr<MediaEngine>()>;
