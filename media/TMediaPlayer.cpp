@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -10,6 +11,7 @@
 #include "platform/Errors.h"
 #include "platform/MediaBackend.h"
 #include "windowing/Colors.h"
+#include "windowing/OnScreenPainting.h"
 #include "windowing/SafeCall.h"
 
 namespace {
@@ -23,9 +25,10 @@ constexpr std::uint8_t kFormatMilliseconds = 0;
 
 // Draws the newest video frame stretched over its whole area; it sits in the
 // display control at the destination rectangle and lets the mouse through.
+// Only the part on a screen is painted, the rest when it comes into view.
 class VideoSurface : public QWidget {
 public:
-    explicit VideoSurface(QWidget* parent) : QWidget(parent)
+    explicit VideoSurface(QWidget* parent) : QWidget(parent), onScreen_(new OnScreenPainting(this))
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -34,17 +37,22 @@ public:
     void setFrame(const VideoFrame& frame)
     {
         frame_ = frame;
+        onScreen_->forget();
         update();
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
         safeCall([&] {
+            const QRegion area = onScreen_->paintArea(event->region());
             QPainter painter(this);
+            if (!frame_.isNull() && frame_.size() == size() && writeInPlace(painter, area))
+                return;
+            painter.setClipRegion(area);
             if (frame_.isNull())
                 painter.fillRect(rect(), Qt::black);
-            else if (frame_.size() != size() || !writeInPlace(painter))
+            else
                 drawScaled(painter);
         });
     }
@@ -52,7 +60,7 @@ protected:
 private:
     // A frame of our own size is converted straight into the pixels the
     // painter works on, when they are an image we are placed on unscaled.
-    bool writeInPlace(QPainter& painter)
+    bool writeInPlace(QPainter& painter, const QRegion& area)
     {
         QPaintEngine* engine = painter.paintEngine();
         QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
@@ -62,11 +70,11 @@ private:
             return false;
         auto& target = *static_cast<QImage*>(device);
         const QPoint at = toDevice.map(QPoint(0, 0));
-        // The system clip is what the window lets us paint, in the image's coordinates.
-        QRegion area(QRect(at, size()));
-        if (const QRegion allowed = engine->systemClip(); !allowed.isEmpty())
-            area &= allowed;
-        return writer_.write(frame_, target, at, area);
+        // The system clip is what the window lets us paint, in the image's
+        // coordinates; without one, what of us is not covered or cut off.
+        const QRegion allowed = engine->systemClip();
+        return writer_.write(frame_, target, at,
+                             area.translated(at) & (allowed.isEmpty() ? visibleRegion().translated(at) : allowed));
     }
 
     // Any other frame goes through an image of its own, kept for the next.
@@ -80,6 +88,7 @@ private:
         painter.drawImage(rect(), picture_);
     }
 
+    OnScreenPainting* onScreen_;
     VideoFrame frame_;
     VideoFrameWriter writer_;
     QImage picture_;

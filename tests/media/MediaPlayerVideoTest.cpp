@@ -1,7 +1,9 @@
 // The video picture in the display control and its destination rectangle.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include <memory>
@@ -15,6 +17,7 @@ namespace {
 // The test pattern's colour bars: yellow and cyan are never the background.
 bool looksYellow(QRgb c) { return qRed(c) > 160 && qGreen(c) > 160 && qBlue(c) < 90; }
 bool looksCyan(QRgb c) { return qRed(c) < 90 && qGreen(c) > 160 && qBlue(c) > 160; }
+bool looksBlue(QRgb c) { return qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) > 160; }
 
 bool showsBars(const QImage& image, const QRect& area)
 {
@@ -134,6 +137,27 @@ TEST_F(MediaPlayerVideo, AudioOnlyFilesIgnoreTheRectangle)
     player.GetVideoRect(rect);
     EXPECT_EQ(rect, (TRect{1, 1, 2, 2}));
     EXPECT_TRUE(plain(grab(), QRect(0, 0, 400, 300), Qt::darkGreen));
+}
+
+TEST_F(MediaPlayerVideo, PaintsThePictureOnTheScreenAndTheRestWhenItComesIntoView)
+{
+    // Only the display's left 100 pixels are on the screen: the white and
+    // yellow bars; the blue bar at the right edge is off it.
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    display->move(desktop.right() - 99, desktop.top());
+    player.OpenMedia();
+    player.SetDisplay(display.get());
+    QScreen* screen = display->screen();
+    auto shown = [&](QPoint at, bool (*colour)(QRgb)) {
+        const QImage shot = screen->grabWindow(display->winId()).toImage();
+        return shot.valid(at) && colour(shot.pixel(at));
+    };
+    ASSERT_TRUE(waitFor([&] { return shown({70, 50}, looksYellow); }, 30000)) << "the first frame never arrived";
+    EXPECT_FALSE(shown({300, 50}, looksBlue)) << "painted off the screen";
+
+    // Stopped, no new frame comes: the part moved into view is painted from the one there is.
+    display->move(desktop.topLeft());
+    EXPECT_TRUE(waitFor([&] { return shown({300, 50}, looksBlue); }, 30000)) << "not painted when moved into view";
 }
 
 }  // namespace
