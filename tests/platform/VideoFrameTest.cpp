@@ -72,13 +72,14 @@ struct Case {
     const char* colorimetry;
 };
 
-// Studio and full range, three colour matrices, widths that leave a ragged
+// Studio and full range, five colour matrices, widths that leave a ragged
 // end after the 16-pixel steps, and the planes of YV12 swapped.
 const Case kCases[] = {
     {GST_VIDEO_FORMAT_I420, 64, 16, "bt709"},       {GST_VIDEO_FORMAT_I420, 37, 11, "bt601"},
     {GST_VIDEO_FORMAT_I420, 50, 9, "1:3:5:1"},      {GST_VIDEO_FORMAT_I420, 18, 6, "1:4:7:2"},
     {GST_VIDEO_FORMAT_YV12, 45, 13, "bt709"},       {GST_VIDEO_FORMAT_I420, 1, 1, "bt709"},
-    {GST_VIDEO_FORMAT_I420, 1920, 4, "bt709"},
+    {GST_VIDEO_FORMAT_I420, 1920, 4, "bt709"},      {GST_VIDEO_FORMAT_I420, 33, 7, "bt2020"},
+    {GST_VIDEO_FORMAT_I420, 20, 4, "smpte240m"},
 };
 
 TEST(YuvToRgb, GivesTheSamePixelsAsGStreamer)
