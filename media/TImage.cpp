@@ -1,11 +1,13 @@
 #include "TImage.h"
 
+#include "platform/Errors.h"
 #include "windowing/SafeCall.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -43,9 +45,20 @@ void TImage::readMoreRows()
     if (!picture_ || picture_->isComplete())
         return;
     const int step = std::max(1, kPixelsPerStep / std::max(1, picture_->image().width()));
-    picture_->readRows(picture_->rowsReady() + step);
+    readRows(picture_->rowsReady() + step);
     if (!picture_->isComplete())
         moreRows_.start();
+}
+
+void TImage::readRows(int rows)
+{
+    try {
+        picture_->readRows(rows);
+    } catch (const EInvalidGraphic&) {
+        // Rows are read inside paint events too, where no box may open: the
+        // failure is reported once the paint is over.
+        QTimer::singleShot(0, this, guarded([failure = std::current_exception()] { std::rethrow_exception(failure); }));
+    }
 }
 
 void TImage::repaintAll()
@@ -74,7 +87,7 @@ void TImage::paintEvent(QPaintEvent* event)
     const QImage& image = picture_->image();
     const qint64 bottom = area.boundingRect().bottom() + 1;
     const qint64 rows = (bottom * image.height() + height() - 1) / std::max(1, height()) + kFilterRows;
-    picture_->readRows(int(std::min<qint64>(rows, image.height())));
+    readRows(int(std::min<qint64>(rows, image.height())));
     if (!picture_->isComplete())
         moreRows_.start();
     // Clipped, the scaling works on the visible pixels only.

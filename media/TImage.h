@@ -4,7 +4,8 @@
 // Only the part of the control that lies on a screen is painted, the rest
 // when the window is moved into view. A picture decoded as its rows are asked
 // for has the rows under the painted part decoded first, the rest a step at a
-// time while the program is idle.
+// time while the program is idle. A picture whose data breaks on the way is
+// reported in the error box and keeps the rows read.
 #include "pictures/PictureFile.h"
 #include "windowing/OnScreenPainting.h"
 
@@ -33,6 +34,7 @@ private:
     void matchResolution();
     void repaintAll();
     void readMoreRows();
+    void readRows(int rows);
 
     std::optional<PictureFile> picture_;
     OnScreenPainting* onScreen_;

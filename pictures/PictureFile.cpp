@@ -170,10 +170,13 @@ void PictureFile::readRows(int rows)
     if (!pending_)
         return;
     try {
-        if (pending_->decoder.readRows(pending_->pixels, pending_->stride, rows) < image_.height())
+        if (decodeToImage([&] { return pending_->decoder.readRows(pending_->pixels, pending_->stride, rows); }) <
+            image_.height())
             return;
-    } catch (const imagedecode::DecodeError&) {
+    } catch (const EInvalidGraphic&) {
         // What was read stays; the rest of the picture stays black.
+        pending_.reset();
+        throw;
     }
     pending_.reset();
 }

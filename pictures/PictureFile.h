@@ -36,8 +36,8 @@ public:
     int rowsReady() const;
     bool isComplete() const { return rowsReady() == image_.height(); }
     // Decodes until at least rows of image() are ready. Data that breaks
-    // after the picture was opened leaves the rows read so far, the rest
-    // black, as libjpeg itself shows a damaged picture.
+    // after the picture was opened throws EInvalidGraphic; the rows read so
+    // far stay, the rest black, and the picture counts as complete.
     void readRows(int rows);
 
     // Decodes again at a larger scale when the picture is now shown larger
