@@ -111,7 +111,10 @@ constexpr int kSmallestOuterWidth = 120;
 
 }  // namespace
 
-Application::Application(MediaEngineFactory engines) : engines_(std::move(engines)) {}
+Application::Application(MediaEngineFactory engines, std::future<MainWindowReading> readAhead)
+    : engines_(std::move(engines)), readAhead_(std::move(readAhead))
+{
+}
 
 Application::~Application()
 {
@@ -211,26 +214,25 @@ void Application::destroyWindows()
 
 void Application::readMainWindow()
 {
-    SettingsStore::ReadFailure failure;
-    {
-        TRegistry reg;
-        settings_ = SettingsStore::load(reg, failure);
-        reportDamagedStore(reg.DamagedStoreMovedTo());
-    }
+    MainWindowReading reading = readAhead_.valid() ? readAhead_.get() : MainWindowReading::read();
+    settings_ = std::move(reading.settings);
+    reportDamagedStore(reading.damagedStoreMovedTo);
     const Settings& s = settings_;
     Form1->setListColor(s.listColor);
     const QSize minimum(kSmallestOuterWidth, Form1->frameHeight());
     Form1->setOuterSize(WindowPlacement::size(s.width, minimum.width(), kMainDesignSize.width()), Form1->outerHeight());
     Form1->setOuterSize(Form1->outerWidth(), WindowPlacement::size(s.height, minimum.height(), kMainDesignSize.height()));
-    Form1->playlist()->setUtf8Text(s.playlist);
-    // From now on the list holds the playlist; its stored text, megabytes
-    // long for a large one, and the buffers it was read through are let go.
-    settings_.playlist = QByteArray();
-    ::malloc_trim(0);
     Form1->setListFont(s.listFont);
     Form1->Edit1->setText(s.delayText);
     applyPlace(Form1, s.main, QPoint(211, 292));
-    reportReadFailure(failure);
+    // The entries come after the list's look: a list of many entries lays
+    // them all out again on every change of font.
+    Form1->playlist()->setEntries(reading.playlist);
+    // From now on the list holds the playlist; its stored text, megabytes
+    // long for a large one, and the buffers it was read through are let go.
+    reading.playlist = QStringList();
+    ::malloc_trim(0);
+    reportReadFailure(reading.failure);
 
     state_.LoadLastPlaylist = s.options.loadLastPlaylist;
     // A playlist is thrown away only when the user said so; a store that
@@ -359,6 +361,11 @@ int Application::run(int argc, char** argv)
     // system when freed. Left to itself, glibc raises this threshold after
     // the first such free and keeps the later ones in the heap for good.
     ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    // A start that names no files never hands them to a running copy and
+    // ends, so it reads its store while Qt comes up.
+    std::future<MainWindowReading> readAhead;
+    if (argc <= 1)
+        readAhead = MainWindowReading::readAhead();
     selectPlatform();
     QApplication app(argc, argv);
     initialize(app);
@@ -367,7 +374,7 @@ int Application::run(int argc, char** argv)
     if (desktop.handedOver(named))
         return 0;
     X11WindowStacking stacking;  // outlives the windows
-    Application shell;
+    Application shell(makeMediaBackend, std::move(readAhead));
     shell.createWindows();
     Form1->setStacking(&stacking);
     desktop.start(named);

@@ -2,6 +2,7 @@
 // Start-up and shutdown of the program. The application owns the settings in
 // force and the shell state, builds the seven windows in their fixed order,
 // hands each what it uses and connects what one window asks of another.
+#include "MainWindowReading.h"
 #include "Settings.h"
 #include "ShellState.h"
 #include "platform/MediaEngine.h"
@@ -16,8 +17,11 @@ class SlideShow;
 
 class Application {
 public:
-    // engines builds the media engine of the music and video windows.
-    explicit Application(MediaEngineFactory engines = makeMediaBackend);
+    // engines builds the media engine of the music and video windows; the
+    // main window takes readAhead's reading when it holds one, else reads
+    // the store itself.
+    explicit Application(MediaEngineFactory engines = makeMediaBackend,
+                         std::future<MainWindowReading> readAhead = {});
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -55,6 +59,7 @@ private:
     Settings gathered() const;
 
     MediaEngineFactory engines_;
+    std::future<MainWindowReading> readAhead_;
     ShellState state_;
     Settings settings_;
     std::unique_ptr<MediaLauncher> launcher_;

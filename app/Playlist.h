@@ -30,7 +30,6 @@ public:
 
     // The stored form: the entries' text in UTF-8 (see PlaylistText).
     QByteArray utf8Text() const { return PlaylistText::encode(entries_); }
-    void setUtf8Text(const QByteArray& text) { setEntries(PlaylistText::splitUtf8(text)); }
 
     // Playlist files. load raises EFOpenError("Cannot open file %s") and leaves
     // the playlist unchanged; save replaces the file atomically and raises

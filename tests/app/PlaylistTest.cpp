@@ -127,7 +127,7 @@ TEST(Playlist, EditsNotifyViewsAndLoseTheSelectionWhenReplaced)
     EXPECT_EQ(list.data(list.index(3), Qt::DisplayRole).toString(), QStringLiteral("/b/4.gif"));
 
     list.setSelectedIndex(2);
-    list.setUtf8Text(QByteArray("x\r\ny\0z", 6));
+    list.setEntries(PlaylistText::splitUtf8(QByteArray("x\r\ny\0z", 6)));
     EXPECT_EQ(list.entries(), QStringList({"x", "y"}));
     EXPECT_EQ(list.selectedIndex(), -1);
     list.setSelectedIndex(1);

@@ -43,10 +43,13 @@ struct Startup : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);
     }
-    void start()
+    // readAhead: the main window's reading is made on a worker thread
+    // before the windows are created, as a start without files has it.
+    void start(bool readAhead = false)
     {
         watcher.emplace();
-        shell.emplace();
+        shell.emplace(makeMediaBackend,
+                      readAhead ? MainWindowReading::readAhead() : std::future<MainWindowReading>());
         shell->createWindows();
         shell->finishStoreWrites();
     }
@@ -124,7 +127,7 @@ TEST_F(Startup, CloseWritesEverythingAndTheNextStartRestoresIt)
     }
     EXPECT_TRUE(text.contains("\"N\"=dword:00000001"));
 
-    start();
+    start(true);
     EXPECT_TRUE(watcher->seen().isEmpty());
     EXPECT_EQ(shell->state().StartCount, 1);
     EXPECT_EQ(Form1->playlist()->entries(), (QStringList{"/home/u/a.jpg", "", "/home/u/песня.mp3"}));
@@ -155,7 +158,7 @@ TEST_F(Startup, MistypedValuesKeepTheirDesignAndAreReportedOnce)
                "\"Fon\"=\"red\"\n\"F1_w\"=dword:000001f4\n\"Style\"=\"x\"\n\"Z\"=\"Введите другое значение\"\n"
                "\"N\"=\"seven\"\n"
                "[HKEY_CURRENT_USER\\Qx\\настройки\\mesto]\n\"f3_l\"=dword:00000028\n\"f3_t\"=dword:00000032\n");
-    start();
+    start(true);
     // A text longer than four bytes is "no data" to an integer read.
     EXPECT_EQ(seenTexts(), (QStringList{"Invalid data type for 'Fon'", "Failed to get data for 'N'"}));
     EXPECT_EQ(Form1->listColor(), clSilver);
@@ -189,7 +192,7 @@ TEST_F(Startup, TheCounterStopsAtItsLargestValue)
 TEST_F(Startup, ADamagedStoreIsKeptAsideAndTheStartIsAFirstStart)
 {
     writeStore("this is not a store\n[[[\n");
-    start();
+    start(true);
     const QStringList aside = QDir(QFileInfo(storeFile()).absolutePath())
                                   .entryList({QStringLiteral("user.reg.damaged-*")}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
