@@ -228,6 +228,7 @@ void Application::readMainWindow()
     // The entries come after the list's look: a list of many entries lays
     // them all out again on every change of font.
     Form1->playlist()->setEntries(reading.playlist);
+    storedPlaylist_ = Form1->playlist()->revision();
     // From now on the list holds the playlist; its stored text, megabytes
     // long for a large one, and the buffers it was read through are let go.
     reading.playlist = QStringList();
@@ -280,7 +281,6 @@ Settings Application::gathered() const
     s.listColor = Form1->listColor();
     s.width = Form1->outerWidth();
     s.height = Form1->outerHeight();
-    s.playlist = Form1->playlist()->utf8Text();
     s.options = settings_.options;
     s.listFont = Form1->listFont();
     s.delayText = Form1->Edit1->text();
@@ -328,7 +328,16 @@ void Application::writeAtClose()
 {
     finishStoreWrites();
     TRegistry reg;
-    SettingsStore::save(reg, gathered());
+    Settings s = gathered();
+    // A playlist as it was read is written back only when the store has
+    // changed since: encoding and escaping megabytes would slow every close.
+    const Playlist& list = *Form1->playlist();
+    if (storedPlaylist_ == list.revision()) {
+        SettingsStore::save(reg, s, [&list] { return list.utf8Text(); });
+    } else {
+        s.playlist = list.utf8Text();
+        SettingsStore::save(reg, s);
+    }
 }
 
 void Application::chooseListFont()

@@ -10,6 +10,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 
 class MediaLauncher;
 class QApplication;
@@ -56,12 +57,15 @@ private:
     void chooseListFont();
     void chooseListColor();
     void resetLook();
+    // Everything but the playlist, which the close writes only when needed.
     Settings gathered() const;
 
     MediaEngineFactory engines_;
     std::future<MainWindowReading> readAhead_;
     ShellState state_;
     Settings settings_;
+    // The playlist's revision when it held what the store held.
+    std::optional<quint64> storedPlaylist_;
     std::unique_ptr<MediaLauncher> launcher_;
     std::unique_ptr<SlideShow> slideShow_;
     std::future<void> storeWrite_;

@@ -56,6 +56,7 @@ void Playlist::append(const QStringList& entries)
     // One notice for the whole batch: a view then lays out once.
     beginInsertRows({}, count(), count() + int(entries.size()) - 1);
     entries_.append(entries);
+    ++revision_;
     endInsertRows();
 }
 
@@ -70,6 +71,7 @@ void Playlist::setEntries(const QStringList& entries)
         throw EListError(QStringLiteral("Unable to insert a line"));
     beginResetModel();
     entries_ = entries;
+    ++revision_;
     const bool hadSelection = selected_ != -1;
     selected_ = -1;
     endResetModel();
@@ -84,6 +86,7 @@ void Playlist::deleteSelected()
         return;
     beginRemoveRows({}, i, i);
     entries_.removeAt(i);
+    ++revision_;
     selected_ = -1;
     endRemoveRows();
     // The entry that followed takes its place; after the last, the new last.

@@ -27,6 +27,8 @@ public:
     void clear();
     void setEntries(const QStringList& entries);  // replaces all; selection lost
     void deleteSelected();                         // keeps the selection near the removed entry
+    // Grows with every change of the entries: equal revisions, equal entries.
+    quint64 revision() const { return revision_; }
 
     // The stored form: the entries' text in UTF-8 (see PlaylistText).
     QByteArray utf8Text() const { return PlaylistText::encode(entries_); }
@@ -46,6 +48,7 @@ signals:
 private:
     QStringList entries_;
     int selected_ = -1;
+    quint64 revision_ = 0;
 };
 
 // The name a playlist is saved under: ".qx" is appended to the name chosen,

@@ -118,14 +118,17 @@ void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure)
     reg.CloseKey();
 }
 
-void save(TRegistry& reg, const Settings& s)
+void save(TRegistry& reg, const Settings& s, const std::function<QByteArray()>& unchangedPlaylist)
 {
     const FontSpec& font = s.listFont;
     reg.OpenKey(kSettingsKey, true);
     reg.WriteInteger(QStringLiteral("Fon"), static_cast<int>(s.listColor));
     reg.WriteInteger(QStringLiteral("F1_h"), s.height);
     reg.WriteInteger(QStringLiteral("F1_w"), s.width);
-    reg.WriteStringUtf8(QStringLiteral("Playlist"), s.playlist);
+    if (unchangedPlaylist)
+        reg.KeepStringUtf8(QStringLiteral("Playlist"), unchangedPlaylist);
+    else
+        reg.WriteStringUtf8(QStringLiteral("Playlist"), s.playlist);
     reg.WriteBool(QStringLiteral("Lit_p"), s.options.shrinkPictures);
     reg.WriteBool(QStringLiteral("L_P"), s.options.loadLastPlaylist);
     reg.WriteBool(QStringLiteral("IC_S"), s.options.trayIcon);

@@ -3,7 +3,10 @@
 // store and a Settings value; the windows never meet the store.
 #include "Settings.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 class TRegistry;
 
@@ -40,7 +43,10 @@ StartCount countStart(TRegistry& reg, ReadFailure& failure);
 void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure);
 
 // Every value in the store's order; raises on the first that cannot be
-// written, and then nothing is committed.
-void save(TRegistry& reg, const Settings& settings);
+// written, and then nothing is committed. With unchangedPlaylist given, the
+// playlist is the one this process read from the store: it is left as the
+// store holds it while the store is unchanged, and otherwise written from
+// unchangedPlaylist()'s text instead of settings.playlist.
+void save(TRegistry& reg, const Settings& settings, const std::function<QByteArray()>& unchangedPlaylist = {});
 
 }  // namespace SettingsStore

@@ -40,7 +40,7 @@ bool TRegistry::OpenKey(const QString& path, bool canCreate)
         target.append(key->name());
     }
     if (!found)
-        changes_.push_back(RegChange{target, std::nullopt});
+        changes_.push_back(RegChange{target, std::nullopt, {}, {}});
     current_ = key;
     currentPath_ = target;
     return true;
@@ -112,7 +112,7 @@ void TRegistry::write(RegValue value)
     if (!current_)
         raise("Failed to set data for '%s'", value.name);
     current_->setValue(value);
-    changes_.push_back(RegChange{currentPath_, std::move(value)});
+    changes_.push_back(RegChange{currentPath_, std::move(value), {}, {}});
 }
 
 void TRegistry::WriteInteger(const QString& name, int value)
@@ -135,6 +135,19 @@ void TRegistry::WriteStringUtf8(const QString& name, const QByteArray& utf8)
     write(RegValue::utf8String(name, utf8));
 }
 
+void TRegistry::KeepStringUtf8(const QString& name, const std::function<QByteArray()>& make)
+{
+    if (!current_)
+        raise("Failed to set data for '%s'", name);
+    const RegValue* remembered = current_->value(name);
+    if (!remembered || !remembered->elided) {
+        WriteStringUtf8(name, make());
+        return;
+    }
+    RegChange change{currentPath_, std::nullopt, name, [name, make] { return RegValue::utf8String(name, make()); }};
+    changes_.push_back(std::move(change));
+}
+
 void TRegistry::CloseKey()
 {
     DetachedCommit commit = DetachCommit();
@@ -151,8 +164,8 @@ TRegistry::DetachedCommit TRegistry::DetachCommit()
     currentPath_.clear();
     QString first;
     for (const RegChange& c : changes)
-        if (c.value) {
-            first = c.value->name;
+        if (c.value || c.makeKept) {
+            first = c.value ? c.value->name : c.keptName;
             break;
         }
     return DetachedCommit(store_, std::move(changes), first);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,11 @@ public:
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
     void WriteStringUtf8(const QString& name, const QByteArray& utf8);
+    // For a value the caller knows is still as this process last read or
+    // wrote it: while the store is unchanged since then, a large such value
+    // is left as it stands; otherwise make() gives its text, as for
+    // WriteStringUtf8. Raises as the writes do.
+    void KeepStringUtf8(const QString& name, const std::function<QByteArray()>& make);
 
     // Commits this accessor's writes and closes the open key. A failed commit
     // raises "Failed to set data for '%s'" with the first value written; the

@@ -196,8 +196,13 @@ void applyChange(RegKey& root, const RegChange& change)
     RegKey* key = &root;
     for (const QString& name : change.keyPath)
         key = &key->ensureSubKey(name);
-    if (change.value)
+    if (change.value) {
         key->setValue(*change.value);
+    } else if (change.makeKept) {
+        const RegValue* remembered = key->value(change.keptName);
+        if (!remembered || !remembered->elided)
+            key->setValue(change.makeKept());
+    }
 }
 
 QString UserRegistry::defaultPath()

@@ -19,17 +19,25 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-// One change an accessor made: a key it created, or a value it wrote.
+// One change an accessor made: a key it created, a value it wrote, or a
+// value it kept.
 struct RegChange {
     QStringList keyPath;  // names below the root
     std::optional<RegValue> value;
+    // A kept value (named keptName) stays as the store file holds it while
+    // that is the text this process remembers, so a large value written back
+    // unchanged is neither made nor escaped again; otherwise makeKept()
+    // makes the value that is written.
+    QString keptName;
+    std::function<RegValue()> makeKept;
 };
 
-// Makes the key path (and writes the value) in root.
+// Makes the key path (and writes or keeps the value) in root.
 void applyChange(RegKey& root, const RegChange& change);
 
 class UserRegistry {

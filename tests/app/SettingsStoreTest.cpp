@@ -248,6 +248,33 @@ TEST_F(Startup, StoredNumbersAtTheEndsOfTheRangeGiveTheDesignPlaceAndSize)
     EXPECT_EQ(Form3->pos(), QPoint(277, 0));
 }
 
+// A large playlist the user did not change is left as the store holds it,
+// line ends and all; a changed one is written as the program writes it.
+TEST_F(Startup, ALargePlaylistIsWrittenAtCloseOnlyWhenItChanged)
+{
+    QByteArray value;
+    QStringList entries;
+    while (value.size() <= 2 * UserRegistry::kRememberedValueBytes) {
+        entries << QStringLiteral("/музыка/%1.mp3").arg(entries.size());
+        value += entries.last().toUtf8() + "\\n";
+    }
+    writeStore(kHeader + "\"Playlist\"=\"" + value + "\"\n\"N\"=dword:00000003\n");
+    start(true);
+    EXPECT_EQ(Form1->playlist()->entries(), entries);
+    Form1->close();
+    stop();
+    EXPECT_TRUE(storeText().contains("\"Playlist\"=\"" + value + "\"\n"));
+    EXPECT_TRUE(storeText().contains("\"f8_l\"="));  // the rest was written
+
+    start();
+    Form1->playlist()->append(QStringLiteral("/новая.mp3"));
+    Form1->close();
+    stop();
+    EXPECT_FALSE(storeText().contains(value));
+    start();
+    EXPECT_EQ(Form1->playlist()->entries(), entries + QStringList{QStringLiteral("/новая.mp3")});
+}
+
 namespace {
 
 // The store as a value, without windows: what save writes, load and

@@ -528,6 +528,76 @@ TEST(UserRegistry, CommitThatChangesNothingLeavesTheFileAlone)
     EXPECT_EQ(reg.ReadString(QStringLiteral("Playlist")), big);
 }
 
+// A large value kept as it was read stays as the file holds it, unmade,
+// while the file is the one this process last saw; once another program has
+// replaced or removed the file, the value is made and written.
+TEST(UserRegistry, KeptLargeValueIsMadeOnlyWhenTheFileChangedElsewhere)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    QByteArray stored;
+    while (stored.size() <= UserRegistry::kRememberedValueBytes)
+        stored += "/дом/\"песня\" " + QByteArray::number(stored.size()) + ".mp3\n";
+    const QByteArray made = "/made/by/the/program.mp3\r\n";
+    int makes = 0;
+    const auto keep = [&](int n) {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.KeepStringUtf8(QStringLiteral("Playlist"), [&] {
+            ++makes;
+            return made;
+        });
+        reg.WriteInteger(QStringLiteral("N"), n);
+        reg.CloseKey();
+    };
+    const auto playlist = [] {
+        TRegistry reg;
+        EXPECT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
+        return reg.ReadStringUtf8(QStringLiteral("Playlist"));
+    };
+    const auto writeStored = [&] {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteStringUtf8(QStringLiteral("Playlist"), stored);
+        reg.CloseKey();
+    };
+    writeStored();
+    keep(1);
+    keep(2);
+    EXPECT_EQ(makes, 0);
+    EXPECT_EQ(playlist(), stored);
+
+    // Replaced by another program, with other line ends: no longer this
+    // process' text, so the kept value is made.
+    QByteArray text = readFile(file);
+    text.replace("\n", "\r\n");
+    writeFile(file + ".new", text);
+    ASSERT_EQ(::rename(QFile::encodeName(file + ".new").constData(), QFile::encodeName(file).constData()), 0);
+    keep(3);
+    EXPECT_EQ(makes, 1);
+    EXPECT_EQ(playlist(), made);
+
+    // A small value is held whole, so it is simply written.
+    keep(4);
+    EXPECT_EQ(makes, 2);
+
+    // Removed between the accessor's read and its commit.
+    writeStored();
+    makes = 0;
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.KeepStringUtf8(QStringLiteral("Playlist"), [&] {
+            ++makes;
+            return made;
+        });
+        ASSERT_TRUE(QFile::remove(file));
+        reg.CloseKey();
+    }
+    EXPECT_EQ(makes, 1);
+    EXPECT_EQ(playlist(), made);
+}
+
 // Another program's change to the file is seen however recently the file was
 // read, and merged into the next commit.
 TEST(UserRegistry, ChangeMadeElsewhereIsSeenAndMerged)
