@@ -103,6 +103,7 @@ bool VideoFrameWriter::write(const VideoFrame& frame, QImage& target, QPoint at,
     if (!gst_video_frame_map(&sourceFrame, &data.info, data.buffer.get(), GST_MAP_READ))
         return false;
     const MappedFrame source(&sourceFrame);
+    uchar* bits = target.bits();
 
     if (const auto k = ownConversion(data.info, format)) {
         const Yuv420Picture picture{
@@ -112,7 +113,6 @@ bool VideoFrameWriter::write(const VideoFrame& frame, QImage& target, QPoint at,
             GST_VIDEO_FRAME_COMP_STRIDE(&sourceFrame, GST_VIDEO_COMP_Y),
             GST_VIDEO_FRAME_COMP_STRIDE(&sourceFrame, GST_VIDEO_COMP_U),
             GST_VIDEO_FRAME_COMP_STRIDE(&sourceFrame, GST_VIDEO_COMP_V)};
-        uchar* bits = target.bits();
         for (const QRect& rect : visible) {
             const QRect from = rect.translated(-at);
             yuv420ToBgra(picture, from.x(), from.y(), from.width(), from.height(),
@@ -122,7 +122,6 @@ bool VideoFrameWriter::write(const VideoFrame& frame, QImage& target, QPoint at,
     }
 
     const int pixelBytes = target.depth() / 8;
-    uchar* bits = target.bits();
     for (const QRect& rect : visible) {
         // The rectangle's rows of the image, wrapped without a copy: nothing
         // outside it can be written.
