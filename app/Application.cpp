@@ -166,7 +166,7 @@ void Application::createWindows()
 
 void Application::connectWindows()
 {
-    launcher_ = std::make_unique<MediaLauncher>(Form1->playlist(), Form1->OpenDialog1,
+    launcher_ = std::make_unique<MediaLauncher>(Form1->playlist(), [form = Form1] { return form->OpenDialog1(); },
                                                 MediaWindows{*Form2, *Form3, *Form8}, settings_.options, state_);
     slideShow_ = std::make_unique<SlideShow>(state_, *Form1->playlist(), *launcher_, *Form1->Timer1,
                                              QList<QAction*>{Form1->NZ20, Form1->AHMMenuItem3});

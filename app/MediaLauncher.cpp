@@ -90,17 +90,18 @@ PictureFit fitPicture(QSize picture, bool shrink)
     return {QSize(roundInt(picture.width() / 2.0), roundInt(picture.height() / 2.0)), true};
 }
 
-MediaLauncher::MediaLauncher(Playlist* playlist, QFileDialog* dialog, MediaWindows windows, const Options& options,
-                             ShellState& state)
-    : playlist_(playlist), dialog_(dialog), windows_(windows), options_(options), state_(state)
+MediaLauncher::MediaLauncher(Playlist* playlist, std::function<QFileDialog*()> dialog, MediaWindows windows,
+                             const Options& options, ShellState& state)
+    : playlist_(playlist), dialog_(std::move(dialog)), windows_(windows), options_(options), state_(state)
 {
 }
 
 void MediaLauncher::openFile()
 {
-    if (!dialog_ || runDialog(*dialog_) != QDialog::Accepted)
+    QFileDialog* dialog = dialog_();
+    if (runDialog(*dialog) != QDialog::Accepted)
         return;
-    const QStringList chosen = dialog_->selectedFiles();
+    const QStringList chosen = dialog->selectedFiles();
     if (!chosen.isEmpty())
         launch(chosen.first());
 }

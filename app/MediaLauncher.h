@@ -1,8 +1,9 @@
 #pragma once
 // Sends a file to the window that shows or plays it, by the file's extension.
-#include <QPointer>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 class Playlist;
 class QFileDialog;
@@ -39,11 +40,11 @@ struct MediaWindows {
 
 class MediaLauncher {
 public:
-    // dialog is the main window's media file dialog, shared with the add
+    // dialog gives the main window's media file dialog, shared with the add
     // command; options are the ones in force; the launcher records the
     // video's natural size in state.
-    MediaLauncher(Playlist* playlist, QFileDialog* dialog, MediaWindows windows, const Options& options,
-                  ShellState& state);
+    MediaLauncher(Playlist* playlist, std::function<QFileDialog*()> dialog, MediaWindows windows,
+                  const Options& options, ShellState& state);
 
     // Asks for a file and launches the first one chosen.
     void openFile();
@@ -59,7 +60,7 @@ public:
 
 private:
     Playlist* playlist_;
-    QPointer<QFileDialog> dialog_;
+    std::function<QFileDialog*()> dialog_;
     MediaWindows windows_;
     const Options& options_;
     ShellState& state_;

@@ -126,7 +126,6 @@ TForm1::TForm1(ShellState& state, const Options& options, QWidget* parent)
     client()->setFont(windowFont_.toQFont());
     buildMenus();
     buildControls();
-    buildDialogs();
     setBounds(211, 292, 480, 267);
 
     Timer1 = new Timer(this, 100, false);
@@ -368,33 +367,49 @@ void TForm1::buildControls()
     setFontColor(windowFont_.color);
 }
 
-void TForm1::buildDialogs()
+QFileDialog* TForm1::makeDialog(const char* name, const QString& caption)
 {
-    OpenDialog1 = new QFileDialog(this, QStringLiteral("Выберите картинку, звуковой или видео-файл"));
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFiles);
-    const QStringList filters = mediaFilters();
-    OpenDialog1->setNameFilters(filters);
-    OpenDialog1->selectNameFilter(filters.last());
+    auto* dialog = new QFileDialog(this, caption);
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    WatchWhileShown::attach(dialog);
+    return dialog;
+}
 
-    OpenDialog2 = new QFileDialog(this, QStringLiteral("Загрузить плей-лист"));
-    OpenDialog2->setObjectName(QStringLiteral("OpenDialog2"));
-    OpenDialog2->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog2->setFileMode(QFileDialog::ExistingFile);
-    // Lists of other players are read too; our own format stays first.
-    OpenDialog2->setNameFilters({QStringLiteral("Плей-лист(*.qx)"), QStringLiteral("Плей-лист M3U (*.m3u *.m3u8)"),
-                                 QStringLiteral("Плей-лист PLS (*.pls)"), QStringLiteral("Все файлы (*)")});
+QFileDialog* TForm1::OpenDialog1()
+{
+    if (!openDialog1_) {
+        openDialog1_ = makeDialog("OpenDialog1", QStringLiteral("Выберите картинку, звуковой или видео-файл"));
+        openDialog1_->setFileMode(QFileDialog::ExistingFiles);
+        const QStringList filters = mediaFilters();
+        openDialog1_->setNameFilters(filters);
+        openDialog1_->selectNameFilter(filters.last());
+    }
+    return openDialog1_;
+}
 
-    SaveDialog1 = new QFileDialog(this, QStringLiteral("Сохранить плей-лист"));
-    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
-    SaveDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite);
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setNameFilters({QStringLiteral("Плей-лист (*.list)"), QStringLiteral("Все файлы (*)")});
-    for (QFileDialog* dialog : {OpenDialog1, OpenDialog2, SaveDialog1})
-        WatchWhileShown::attach(dialog);
+QFileDialog* TForm1::OpenDialog2()
+{
+    if (!openDialog2_) {
+        openDialog2_ = makeDialog("OpenDialog2", QStringLiteral("Загрузить плей-лист"));
+        openDialog2_->setFileMode(QFileDialog::ExistingFile);
+        // Lists of other players are read too; our own format stays first.
+        openDialog2_->setNameFilters({QStringLiteral("Плей-лист(*.qx)"), QStringLiteral("Плей-лист M3U (*.m3u *.m3u8)"),
+                                      QStringLiteral("Плей-лист PLS (*.pls)"), QStringLiteral("Все файлы (*)")});
+    }
+    return openDialog2_;
+}
+
+QFileDialog* TForm1::SaveDialog1()
+{
+    if (!saveDialog1_) {
+        saveDialog1_ = makeDialog("SaveDialog1", QStringLiteral("Сохранить плей-лист"));
+        saveDialog1_->setOption(QFileDialog::DontConfirmOverwrite);
+        saveDialog1_->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog1_->setFileMode(QFileDialog::AnyFile);
+        saveDialog1_->setNameFilters({QStringLiteral("Плей-лист (*.list)"), QStringLiteral("Все файлы (*)")});
+    }
+    return saveDialog1_;
 }
 
 void TForm1::FormCreate()
@@ -476,24 +491,24 @@ void TForm1::N6Click() { close(); }
 
 void TForm1::N7Click()
 {
-    if (runDialog(*OpenDialog1) == QDialog::Accepted)
-        playlist_->append(OpenDialog1->selectedFiles());
+    if (runDialog(*OpenDialog1()) == QDialog::Accepted)
+        playlist_->append(OpenDialog1()->selectedFiles());
 }
 
 void TForm1::N8Click() { playlist_->deleteSelected(); }
 
 void TForm1::N9Click()
 {
-    if (runDialog(*OpenDialog2) != QDialog::Accepted || OpenDialog2->selectedFiles().isEmpty())
+    if (runDialog(*OpenDialog2()) != QDialog::Accepted || OpenDialog2()->selectedFiles().isEmpty())
         return;
-    playlist_->loadFromFile(OpenDialog2->selectedFiles().first());
+    playlist_->loadFromFile(OpenDialog2()->selectedFiles().first());
 }
 
 void TForm1::N10Click()
 {
-    if (runDialog(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+    if (runDialog(*SaveDialog1()) != QDialog::Accepted || SaveDialog1()->selectedFiles().isEmpty())
         return;
-    playlist_->saveToFile(playlistSaveName(SaveDialog1->selectedFiles().first()));
+    playlist_->saveToFile(playlistSaveName(SaveDialog1()->selectedFiles().first()));
 }
 
 void TForm1::N22Click() { playlist_->clear(); }

@@ -92,9 +92,12 @@ public:
     TFormTopmost* FormTopmost1;
     TacWin2kEffects* acWin2kEffects1;
     TacQuickAboutBox* acQuickAboutBox1;
-    QFileDialog* OpenDialog1;  // media files: open and add
-    QFileDialog* OpenDialog2;  // playlist open
-    QFileDialog* SaveDialog1;  // playlist save
+    // The file dialogs, each made when first asked for: a dialog costs about
+    // 10 ms to make and as much to destroy, its folder model running a thread
+    // of its own, and most starts never open one.
+    QFileDialog* OpenDialog1();  // media files: open and add
+    QFileDialog* OpenDialog2();  // playlist open
+    QFileDialog* SaveDialog1();  // playlist save
 
     // Commands.
     void N5Click();   // open a file and launch it
@@ -149,7 +152,7 @@ protected:
 private:
     void buildMenus();
     void buildControls();
-    void buildDialogs();
+    QFileDialog* makeDialog(const char* name, const QString& caption);
     void syncViewSelection(int index);
     void setStatusText(const QString& text);
 
@@ -163,6 +166,9 @@ private:
     MenuKeyRouter* keys_ = nullptr;
     MediaLauncher* launcher_ = nullptr;
     SlideShow* slideShow_ = nullptr;
+    QFileDialog* openDialog1_ = nullptr;
+    QFileDialog* openDialog2_ = nullptr;
+    QFileDialog* saveDialog1_ = nullptr;
     bool syncing_ = false;
     int wheelRest_ = 0;
     const QEvent* lastWheel_ = nullptr;

@@ -384,11 +384,11 @@ TEST_F(MainWindow, SaveAndLoadGoThroughTheirDialogs)
     QTemporaryDir dir;
     list->setEntries({QStringLiteral("/x/a.jpg"), QString(), QStringLiteral("/x/b.mp3")});
     const QString chosen = dir.filePath(QStringLiteral("mine.qx"));
-    acceptNext(Form1->SaveDialog1, chosen);
+    acceptNext(Form1->SaveDialog1(), chosen);
     Form1->N10Click();
     ASSERT_TRUE(QFile::exists(chosen + QStringLiteral(".qx")));
     list->clear();
-    acceptNext(Form1->OpenDialog2, chosen + QStringLiteral(".qx"));
+    acceptNext(Form1->OpenDialog2(), chosen + QStringLiteral(".qx"));
     Form1->N9Click();
     EXPECT_EQ(list->entries(), (QStringList{QStringLiteral("/x/a.jpg"), QString(), QStringLiteral("/x/b.mp3")}));
 }
