@@ -19,6 +19,30 @@ namespace {
 // is drawn. Anything else is converted to one of these first.
 constexpr const char* kFrameCaps = "video/x-raw,format={I420,YV12,NV12,NV21,Y42B,Y444,BGRx}";
 
+// Pictures up to this many pixels are decoded on one thread: a single core
+// keeps up with them, and the threads' hand-overs cost more than they share.
+constexpr gint64 kOneThreadPixels = 1920 * 1088;
+
+// Sets a decoder's thread count from the picture size its stream announces,
+// before the decoder sees the announcement and opens its codec.
+GstPadProbeReturn chooseDecoderThreads(GstPad* pad, GstPadProbeInfo* info, gpointer)
+{
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    gint width = 0;
+    gint height = 0;
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    if (s && gst_structure_get_int(s, "width", &width) && gst_structure_get_int(s, "height", &height)) {
+        const GstElementPtr decoder(gst_pad_get_parent_element(pad));
+        if (decoder)
+            g_object_set(decoder.get(), "max-threads", gint64(width) * height <= kOneThreadPixels ? 1 : 0, nullptr);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
 // playbin's flag for subtitles; we never show them.
 constexpr guint kPlayFlagText = 1u << 2;
 
@@ -110,6 +134,17 @@ void MediaBackend::buildPipeline()
     gst_app_sink_set_callbacks(GST_APP_SINK(appSink.get()), &callbacks, this, nullptr);
     GstElementPtr filter(gst_bin_get_by_name(GST_BIN(videoSink), "format"));
     capsFilter_ = filter.get();
+
+    g_signal_connect(playbin.get(), "element-setup", G_CALLBACK(+[](GstElement*, GstElement* element, gpointer) {
+                         if (!GST_IS_VIDEO_DECODER(element) ||
+                             !g_object_class_find_property(G_OBJECT_GET_CLASS(element), "max-threads"))
+                             return;
+                         const GstPadPtr sink(gst_element_get_static_pad(element, "sink"));
+                         if (sink)
+                             gst_pad_add_probe(sink.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, chooseDecoderThreads,
+                                               nullptr, nullptr);
+                     }),
+                     nullptr);
 
     guint flags = 0;
     g_object_get(playbin.get(), "flags", &flags, nullptr);
