@@ -244,34 +244,37 @@ int main(int argc, char** argv)
 
     std::printf("%-9s %9s %11s %9s %9s %10s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms",
                 "idle RSS MB", "peak MB");
-    double emptyStart = 0;
-    long emptyRss = 0;
-    for (int entries : {0, 100000}) {
-        QTemporaryDir home;
-        qputenv("HOME", home.path().toUtf8());
-        const QString config = home.path() + QStringLiteral("/config");
+    // The two cases take turns, so that a slow spell of the machine weighs
+    // on both alike.
+    struct Case {
+        int entries;
+        std::unique_ptr<QTemporaryDir> home = std::make_unique<QTemporaryDir>();
         std::vector<double> starts, closes, rss, peaks;
-        writeStore(config, entries);
-        for (int i = 0; i < runs; ++i) {
+    };
+    Case cases[] = {{0}, {100000}};
+    for (Case& k : cases)
+        writeStore(k.home->path() + QStringLiteral("/config"), k.entries);
+    for (int i = 0; i < runs; ++i)
+        for (Case& k : cases) {
+            qputenv("HOME", k.home->path().toUtf8());
+            qputenv("XDG_CONFIG_HOME", (k.home->path() + QStringLiteral("/config")).toUtf8());
             // A store last written moments ago is read as if it might still
             // be changing; a user's store is older than that.
             usleep(2500 * 1000);
             const Run run = runOnce(program, c, root);
-            starts.push_back(run.startMs);
-            closes.push_back(run.closeMs);
-            rss.push_back(double(run.rssKb));
-            peaks.push_back(double(run.peakKb));
+            k.starts.push_back(run.startMs);
+            k.closes.push_back(run.closeMs);
+            k.rss.push_back(double(run.rssKb));
+            k.peaks.push_back(double(run.peakKb));
         }
-        const double start = median(starts), memory = median(rss);
-        if (entries == 0) {
-            emptyStart = start;
-            emptyRss = long(memory);
-        }
-        const double storeMb = QFileInfo(config + QStringLiteral("/kaleidor/user.reg")).size() / 1048576.0;
-        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", entries, storeMb, start, start / emptyStart,
-                    median(closes), memory / 1024, median(peaks) / 1024);
-        if (entries > 0)
-            std::printf("   %.0f bytes per entry", (memory - double(emptyRss)) * 1024 / entries);
+    const double emptyStart = median(cases[0].starts), emptyRss = median(cases[0].rss);
+    for (Case& k : cases) {
+        const double start = median(k.starts), memory = median(k.rss);
+        const double storeMb = QFileInfo(k.home->path() + QStringLiteral("/config/kaleidor/user.reg")).size() / 1048576.0;
+        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", k.entries, storeMb, start, start / emptyStart,
+                    median(k.closes), memory / 1024, median(k.peaks) / 1024);
+        if (k.entries > 0)
+            std::printf("   %.0f bytes per entry", (memory - emptyRss) * 1024 / k.entries);
         std::printf("\n");
     }
     xcb_disconnect(c);
