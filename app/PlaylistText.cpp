@@ -67,6 +67,11 @@ QStringList splitUtf8(const QByteArray& bytes)
     // Each line is converted on its own: a long text is never held whole in
     // UTF-16 beside its entries.
     QStringList lines;
+    // Room for one entry per line feed at once, not by repeated growing.
+    qsizetype feeds = 0;
+    for (const char* f = p; (f = static_cast<const char*>(std::memchr(f, '\n', size_t(end - f)))); ++f)
+        ++feeds;
+    lines.reserve(feeds + 1);
     NextOf<2> lineEnd({'\r', '\n'}, end);
     while (p < end) {
         const char* e = lineEnd.from(p);

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 bool isStrictUtf8(const char* data, qsizetype size)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
@@ -72,9 +76,31 @@ QString fromCheckedUtf8(const char* data, qsizetype size)
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* end = p + size;
     while (p < end) {
+#ifdef __SSE2__
+        // Runs of ASCII sixteen bytes at a time. The units never outnumber
+        // the bytes, so sixteen of them always fit.
+        if (end - p >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const int high = _mm_movemask_epi8(bytes);
+            const int ascii = high ? __builtin_ctz(unsigned(high)) : 16;
+            if (ascii > 0) {
+                const __m128i zero = _mm_setzero_si128();
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+                p += ascii;
+                out += ascii;
+                continue;
+            }
+        }
+#endif
         const unsigned char c = *p++;
         if (c < 0x80) {
             *out++ = c;
+            continue;
+        }
+        // Two-byte characters (Cyrillic among them) are always whole here.
+        if (c >= 0xC2 && c <= 0xDF && p < end && isContinuation(*p)) {
+            *out++ = char16_t((c & 0x1F) << 6 | (*p++ & 0x3F));
             continue;
         }
         if (isContinuation(c)) {

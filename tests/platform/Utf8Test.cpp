@@ -54,6 +54,14 @@ TEST(Utf8, CheckedTextConvertsExactlyAndOtherBytesSafely)
         EXPECT_EQ(text, QString::fromUtf8(good)) << good.toHex().toStdString();
         EXPECT_EQ(text.capacity(), text.size());
     }
+    // Every place a character or a stray byte can take against the runs of
+    // ASCII converted sixteen at a time.
+    for (int at = 0; at <= 40; ++at)
+        for (const char* ch : {"ж", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\x80"}) {
+            const QByteArray line = QByteArray(at, 'a') + ch + QByteArray(40 - at, 'b');
+            EXPECT_EQ(fromCheckedUtf8(line.constData(), line.size()), QString::fromUtf8(line))
+                << at << " " << QByteArray(ch).toHex().toStdString();
+        }
     const struct {
         QByteArray bytes;
         QString text;
