@@ -20,8 +20,10 @@ namespace {
 constexpr const char* kFrameCaps = "video/x-raw,format={I420,YV12,NV12,NV21,Y42B,Y444,BGRx}";
 
 // Pictures up to this many pixels are decoded on one thread: a single core
-// keeps up with them, and the threads' hand-overs cost more than they share.
-constexpr gint64 kOneThreadPixels = 1920 * 1088;
+// keeps up with them even on a slow machine, and the threads' hand-overs cost
+// more than they share. Larger ones keep the decoder's own threading, so that
+// a slow machine does not drop their frames.
+constexpr gint64 kOneThreadPixels = 1280 * 736;
 
 // Sets a decoder's thread count from the picture size its stream announces,
 // before the decoder sees the announcement and opens its codec.
