@@ -27,6 +27,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 #include <QLineEdit>
 #include <QScreen>
@@ -119,7 +120,19 @@ Application::Application(MediaEngineFactory engines, std::future<MainWindowReadi
 Application::~Application()
 {
     finishStoreWrites();
+    if (mediaPreload_.valid())
+        mediaPreload_.wait();
     destroyWindows();
+}
+
+void Application::preloadMediaWhenIdle()
+{
+    // A timer of no delay fires once the queued events, the first paint
+    // among them, are done.
+    QTimer::singleShot(0, Form1, [this] {
+        if (!mediaPreload_.valid())
+            mediaPreload_ = std::async(std::launch::async, preloadMediaBackend);
+    });
 }
 
 void Application::selectPlatform()
@@ -385,6 +398,7 @@ int Application::run(int argc, char** argv)
     X11WindowStacking stacking;  // outlives the windows
     Application shell(makeMediaBackend, std::move(readAhead));
     shell.createWindows();
+    shell.preloadMediaWhenIdle();
     Form1->setStacking(&stacking);
     desktop.start(named);
     return app.exec();

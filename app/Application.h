@@ -41,6 +41,9 @@ public:
     void destroyWindows();
     // Waits until the start count, written in the background, is in the store.
     void finishStoreWrites();
+    // Loads the media engine's parts on a worker thread once the event loop
+    // has shown the windows, so that the first launch is not slowed by them.
+    void preloadMediaWhenIdle();
 
     ShellState& state() { return state_; }
     // The settings in force; the options follow the settings dialog.
@@ -69,4 +72,5 @@ private:
     std::unique_ptr<MediaLauncher> launcher_;
     std::unique_ptr<SlideShow> slideShow_;
     std::future<void> storeWrite_;
+    std::future<void> mediaPreload_;
 };

@@ -86,6 +86,7 @@ int child(const std::string& scenario, const QString& file)
     closer.start(20);
     Application shell;
     shell.createWindows();
+    shell.preloadMediaWhenIdle();
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (Clock::now() < deadline && (!Form1->isVisible() || QApplication::activeModalWidget()))
         QApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -45,6 +45,27 @@ GstPadProbeReturn chooseDecoderThreads(GstPad* pad, GstPadProbeInfo* info, gpoin
     return GST_PAD_PROBE_OK;
 }
 
+// The sound output: a desktop's sound server, else the sound device, each
+// kept only when it opens now; nullptr leaves the choice to playbin.
+// playbin's own choice tries every kind of output it knows on every open,
+// some (a sound library that starts back ends of its own) taking longer
+// than the whole start of the sound, and the plain device among the last.
+GstElement* reachableAudioSink()
+{
+    for (const char* name : {"pulsesink", "alsasink"}) {
+        GstElement* sink = gst_element_factory_make(name, nullptr);
+        if (!sink)
+            continue;
+        if (gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {
+            gst_element_set_state(sink, GST_STATE_NULL);
+            return sink;
+        }
+        gst_element_set_state(sink, GST_STATE_NULL);
+        gst_object_unref(gst_object_ref_sink(sink));
+    }
+    return nullptr;
+}
+
 // playbin's flag for subtitles; we never show them.
 constexpr guint kPlayFlagText = 1u << 2;
 
@@ -128,6 +149,8 @@ void MediaBackend::buildPipeline()
     }
     // The bin is floating until playbin takes it.
     g_object_set(playbin.get(), "video-sink", videoSink, nullptr);
+    if (GstElement* audioSink = reachableAudioSink())
+        g_object_set(playbin.get(), "audio-sink", audioSink, nullptr);
 
     GstElementPtr appSink(gst_bin_get_by_name(GST_BIN(videoSink), "frames"));
     GstAppSinkCallbacks callbacks{};
@@ -648,3 +671,16 @@ QString MediaBackend::errorText(std::uint32_t code)
 }
 
 std::unique_ptr<MediaEngine> makeMediaBackend() { return std::make_unique<MediaBackend>(); }
+
+void preloadMediaBackend()
+{
+    gst_init(nullptr, nullptr);
+    // playbin and what it builds for MP3, WAV, MPEG, AVI and ASF files, the
+    // sound outputs and the picture path; one missing is simply not loaded.
+    for (const char* name : {"playback", "typefindfunctions", "coreelements", "audioparsers", "id3demux", "mpg123",
+                             "libav", "wavparse", "avi", "asf", "mpegpsdemux", "videoparsersbad", "audioconvert",
+                             "audioresample", "volume", "pulseaudio", "alsa", "autodetect", "videoconvertscale",
+                             "app"})
+        if (GstPlugin* plugin = gst_plugin_load_by_name(name))
+            gst_object_unref(plugin);
+}

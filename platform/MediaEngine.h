@@ -56,3 +56,7 @@ using MediaEngineFactory = std::function<std::unique_ptr<MediaEngine>()>;
 
 // Builds the real engine.
 std::unique_ptr<MediaEngine> makeMediaBackend();
+// Loads what the real engine's first open of a common music or video file
+// needs (its plugins and the libraries behind them), so that the first
+// launch does not wait for them. Safe on any thread.
+void preloadMediaBackend();

@@ -3,9 +3,12 @@
 
 #include <QElapsedTimer>
 
+#include <future>
+
 #include "MediaFixtures.h"
 #include "TestSupport.h"
 #include "media/TMediaPlayer.h"
+#include "platform/MediaEngine.h"
 
 namespace {
 
@@ -100,6 +103,21 @@ TEST_P(PlayToTheEnd, CompletesInRealTimeAndLoopsFromTheStart)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PlayToTheEnd, ::testing::Values(Fixture::Wav, Fixture::Mp3, Fixture::VbrMp3));
+
+// The engine's parts are loaded on a worker thread while players open and
+// play files of every kind on the user-interface thread.
+TEST(MediaPlayerPlayback, LoadingTheEngineBesidePlayersChangesNothing)
+{
+    auto preload = std::async(std::launch::async, preloadMediaBackend);
+    for (Fixture kind : {Fixture::Mp3, Fixture::Wav, Fixture::Mpeg4Avi, Fixture::Wmv, Fixture::Mpeg1}) {
+        TMediaPlayer player;
+        openFixture(player, kind);
+        player.StartPlay();
+        EXPECT_TRUE(waitFor([&] { return player.QueryPosition() >= 100; }, 3000)) << int(kind);
+    }
+    preload.get();
+    preloadMediaBackend();  // again, once all is loaded
+}
 
 TEST(MediaPlayerPlayback, PauseResumeStopAndSeek)
 {
