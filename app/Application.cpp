@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -34,8 +35,33 @@
 
 #include <functional>
 #include <malloc.h>
+#include <utility>
 
 namespace {
+
+// Runs then once, from the event loop, after window's first paint.
+class FirstPaintWatch : public QObject {
+public:
+    FirstPaintWatch(QWidget* window, std::function<void()> then) : QObject(window), then_(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && then_) {
+            QTimer::singleShot(0, parent(), std::exchange(then_, {}));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+void afterFirstPaint(QWidget* window, std::function<void()> then) { new FirstPaintWatch(window, std::move(then)); }
 
 // Builds a window and runs its creation handler; start-up work that the
 // shell does for the window runs as part of that handler.
@@ -120,6 +146,7 @@ Application::Application(MediaEngineFactory engines, std::future<MainWindowReadi
 Application::~Application()
 {
     finishStoreWrites();
+    stopPreload_ = true;
     if (mediaPreload_.valid())
         mediaPreload_.wait();
     destroyWindows();
@@ -127,11 +154,11 @@ Application::~Application()
 
 void Application::preloadMediaWhenIdle()
 {
-    // A timer of no delay fires once the queued events, the first paint
-    // among them, are done.
-    QTimer::singleShot(0, Form1, [this] {
+    // Started once the main window has painted, so that it never competes
+    // with the start itself.
+    afterFirstPaint(Form1, [this] {
         if (!mediaPreload_.valid())
-            mediaPreload_ = std::async(std::launch::async, preloadMediaBackend);
+            mediaPreload_ = std::async(std::launch::async, preloadMediaBackend, std::cref(stopPreload_));
     });
 }
 

@@ -8,6 +8,7 @@
 #include "platform/MediaEngine.h"
 #include "platform/TRegistry.h"
 
+#include <atomic>
 #include <future>
 #include <memory>
 #include <optional>
@@ -41,8 +42,8 @@ public:
     void destroyWindows();
     // Waits until the start count, written in the background, is in the store.
     void finishStoreWrites();
-    // Loads the media engine's parts on a worker thread once the event loop
-    // has shown the windows, so that the first launch is not slowed by them.
+    // Loads the media engine's parts on a worker thread once the main window
+    // has painted, so that the first launch is not slowed by them.
     void preloadMediaWhenIdle();
 
     ShellState& state() { return state_; }
@@ -73,4 +74,5 @@ private:
     std::unique_ptr<SlideShow> slideShow_;
     std::future<void> storeWrite_;
     std::future<void> mediaPreload_;
+    std::atomic_bool stopPreload_{false};
 };

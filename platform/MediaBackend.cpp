@@ -45,27 +45,6 @@ GstPadProbeReturn chooseDecoderThreads(GstPad* pad, GstPadProbeInfo* info, gpoin
     return GST_PAD_PROBE_OK;
 }
 
-// The sound output: a desktop's sound server, else the sound device, each
-// kept only when it opens now; nullptr leaves the choice to playbin.
-// playbin's own choice tries every kind of output it knows on every open,
-// some (a sound library that starts back ends of its own) taking longer
-// than the whole start of the sound, and the plain device among the last.
-GstElement* reachableAudioSink()
-{
-    for (const char* name : {"pulsesink", "alsasink"}) {
-        GstElement* sink = gst_element_factory_make(name, nullptr);
-        if (!sink)
-            continue;
-        if (gst_element_set_state(sink, GST_STATE_READY) == GST_STATE_CHANGE_SUCCESS) {
-            gst_element_set_state(sink, GST_STATE_NULL);
-            return sink;
-        }
-        gst_element_set_state(sink, GST_STATE_NULL);
-        gst_object_unref(gst_object_ref_sink(sink));
-    }
-    return nullptr;
-}
-
 // playbin's flag for subtitles; we never show them.
 constexpr guint kPlayFlagText = 1u << 2;
 
@@ -113,6 +92,12 @@ QString textFor(std::uint32_t code)
 MediaBackend::MediaBackend(QObject* parent) : QObject(parent)
 {
     gst_init(nullptr, nullptr);
+    // MP3 is decoded by mpg123 rather than by the general video decoders'
+    // library, which an MP3 would otherwise make the program load whole.
+    if (GstPluginFeature* mp3 = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec")) {
+        gst_plugin_feature_set_rank(mp3, GST_RANK_PRIMARY + 1);
+        gst_object_unref(mp3);
+    }
 }
 
 MediaBackend::~MediaBackend()
@@ -149,8 +134,6 @@ void MediaBackend::buildPipeline()
     }
     // The bin is floating until playbin takes it.
     g_object_set(playbin.get(), "video-sink", videoSink, nullptr);
-    if (GstElement* audioSink = reachableAudioSink())
-        g_object_set(playbin.get(), "audio-sink", audioSink, nullptr);
 
     GstElementPtr appSink(gst_bin_get_by_name(GST_BIN(videoSink), "frames"));
     GstAppSinkCallbacks callbacks{};
@@ -672,15 +655,21 @@ QString MediaBackend::errorText(std::uint32_t code)
 
 std::unique_ptr<MediaEngine> makeMediaBackend() { return std::make_unique<MediaBackend>(); }
 
-void preloadMediaBackend()
+void preloadMediaBackend(const std::atomic_bool& stop)
 {
     gst_init(nullptr, nullptr);
-    // playbin and what it builds for MP3, WAV, MPEG, AVI and ASF files, the
-    // sound outputs and the picture path; one missing is simply not loaded.
+    // playbin and what it builds for MP3 and WAV files and for the containers
+    // of video files, the sound outputs and the picture path; one missing is
+    // simply not loaded. The video decoders' library is left to the first
+    // video: it alone takes longer to load than all of these together, and
+    // longer to unload at every exit.
     for (const char* name : {"playback", "typefindfunctions", "coreelements", "audioparsers", "id3demux", "mpg123",
-                             "libav", "wavparse", "avi", "asf", "mpegpsdemux", "videoparsersbad", "audioconvert",
+                             "wavparse", "avi", "asf", "mpegpsdemux", "videoparsersbad", "audioconvert",
                              "audioresample", "volume", "pulseaudio", "alsa", "autodetect", "videoconvertscale",
-                             "app"})
+                             "app"}) {
+        if (stop)
+            return;
         if (GstPlugin* plugin = gst_plugin_load_by_name(name))
             gst_object_unref(plugin);
+    }
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -58,5 +59,6 @@ using MediaEngineFactory = std::function<std::unique_ptr<MediaEngine>()>;
 std::unique_ptr<MediaEngine> makeMediaBackend();
 // Loads what the real engine's first open of a common music or video file
 // needs (its plugins and the libraries behind them), so that the first
-// launch does not wait for them. Safe on any thread.
-void preloadMediaBackend();
+// launch does not wait for them. Safe on any thread; stops between plugins
+// once stop is set.
+void preloadMediaBackend(const std::atomic_bool& stop);

@@ -108,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(Files, PlayToTheEnd, ::testing::Values(Fixture::Wav, Fi
 // play files of every kind on the user-interface thread.
 TEST(MediaPlayerPlayback, LoadingTheEngineBesidePlayersChangesNothing)
 {
-    auto preload = std::async(std::launch::async, preloadMediaBackend);
+    std::atomic_bool stop{false};
+    auto preload = std::async(std::launch::async, preloadMediaBackend, std::cref(stop));
     for (Fixture kind : {Fixture::Mp3, Fixture::Wav, Fixture::Mpeg4Avi, Fixture::Wmv, Fixture::Mpeg1}) {
         TMediaPlayer player;
         openFixture(player, kind);
@@ -116,7 +117,9 @@ TEST(MediaPlayerPlayback, LoadingTheEngineBesidePlayersChangesNothing)
         EXPECT_TRUE(waitFor([&] { return player.QueryPosition() >= 100; }, 3000)) << int(kind);
     }
     preload.get();
-    preloadMediaBackend();  // again, once all is loaded
+    preloadMediaBackend(stop);  // again, once all is loaded
+    stop = true;
+    preloadMediaBackend(stop);  // stopped: loads nothing
 }
 
 TEST(MediaPlayerPlayback, PauseResumeStopAndSeek)
