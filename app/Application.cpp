@@ -202,6 +202,27 @@ void Application::createWindows()
     createForm<TForm8>(Form8, [this] { return new TForm8(engines_); }, false,
                        [this] { countStartAndPlaceWindows(); });
     connectWindows();
+    safeCall([this] { fillPlaylist(); });
+}
+
+void Application::fillPlaylist()
+{
+    // The entries come last: the other windows are built while a large
+    // playlist is still being split, and the list, its look set, lays them
+    // out once.
+    if (!storedEntries_.valid())
+        return;
+    QStringList entries = storedEntries_.get();
+    // A playlist is thrown away only when the user said so; a store that
+    // lacks the option keeps the box's design state (load it).
+    if (!settings_.options.loadLastPlaylist)
+        return;
+    Form1->playlist()->setEntries(entries);
+    storedPlaylist_ = Form1->playlist()->revision();
+    // From now on the list holds the playlist; its stored text, megabytes
+    // long for a large one, and the buffers it was read through are let go.
+    entries = QStringList();
+    ::malloc_trim(0);
 }
 
 void Application::connectWindows()
@@ -265,21 +286,10 @@ void Application::readMainWindow()
     Form1->setListFont(s.listFont);
     Form1->Edit1->setText(s.delayText);
     applyPlace(Form1, s.main, QPoint(211, 292));
-    // The entries come after the list's look: a list of many entries lays
-    // them all out again on every change of font.
-    Form1->playlist()->setEntries(reading.playlist);
-    storedPlaylist_ = Form1->playlist()->revision();
-    // From now on the list holds the playlist; its stored text, megabytes
-    // long for a large one, and the buffers it was read through are let go.
-    reading.playlist = QStringList();
-    ::malloc_trim(0);
+    storedEntries_ = std::move(reading.playlist);
     reportReadFailure(reading.failure);
 
     state_.LoadLastPlaylist = s.options.loadLastPlaylist;
-    // A playlist is thrown away only when the user said so; a store that
-    // lacks the option keeps the box's design state (load it).
-    if (!s.options.loadLastPlaylist)
-        Form1->playlist()->clear();
     // A delay text that is not a number is what the delay panel treats as 1.
     try {
         state_.SlideDelay = strToInt(s.delayText);

@@ -36,7 +36,8 @@ public:
     static int run(int argc, char** argv);
 
     // Creates the seven windows in their fixed order, each followed by its
-    // creation handler; the main window is shown once its handler has run.
+    // creation handler; the main window is shown once its handler has run
+    // and gets the stored playlist once all of them are built.
     void createWindows();
     // Destroys the windows (in reverse order of creation).
     void destroyWindows();
@@ -54,6 +55,7 @@ public:
 
 private:
     void readMainWindow();
+    void fillPlaylist();
     void countStartAndPlaceWindows();
     void writeAtClose();
     void commitInBackground(TRegistry::DetachedCommit commit);
@@ -68,6 +70,7 @@ private:
     std::future<MainWindowReading> readAhead_;
     ShellState state_;
     Settings settings_;
+    std::future<QStringList> storedEntries_;
     // The playlist's revision when it held what the store held.
     std::optional<quint64> storedPlaylist_;
     std::unique_ptr<MediaLauncher> launcher_;

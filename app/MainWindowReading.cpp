@@ -3,18 +3,30 @@
 #include "PlaylistText.h"
 #include "platform/TRegistry.h"
 
-MainWindowReading MainWindowReading::read()
+#include <utility>
+
+namespace {
+
+MainWindowReading readSplitting(std::launch splitting)
 {
     MainWindowReading r;
     TRegistry reg;
     r.settings = SettingsStore::load(reg, r.failure);
     r.damagedStoreMovedTo = reg.DamagedStoreMovedTo();
-    r.playlist = PlaylistText::splitUtf8(r.settings.playlist);
-    r.settings.playlist = QByteArray();
+    r.playlist = std::async(splitting, [text = std::exchange(r.settings.playlist, QByteArray())] {
+        return PlaylistText::splitUtf8(text);
+    });
     return r;
+}
+
+}  // namespace
+
+MainWindowReading MainWindowReading::read()
+{
+    return readSplitting(std::launch::deferred);
 }
 
 std::future<MainWindowReading> MainWindowReading::readAhead()
 {
-    return std::async(std::launch::async, &MainWindowReading::read);
+    return std::async(std::launch::async, readSplitting, std::launch::async);
 }

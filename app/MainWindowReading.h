@@ -1,8 +1,8 @@
 #pragma once
 // What the main window's creation takes from the store: its settings, the
-// playlist already split into entries, and what went wrong on the way.
-// Reading and splitting a store of megabytes takes a while, so a start can
-// have it done on a worker thread while the application itself comes up.
+// playlist split into entries, and what went wrong on the way. Reading and
+// splitting a store of megabytes takes a while, so a start can have it done
+// on worker threads while the application itself comes up.
 #include "Settings.h"
 #include "SettingsStore.h"
 
@@ -13,12 +13,15 @@
 
 struct MainWindowReading {
     Settings settings;  // its playlist text is left empty
-    QStringList playlist;
+    // The stored playlist's entries. Splitting them takes longest, so the
+    // settings are ready before them.
+    std::future<QStringList> playlist;
     SettingsStore::ReadFailure failure;
     QString damagedStoreMovedTo;  // empty unless the reading moved a damaged store aside
 
-    // Reads the user's store now.
+    // Reads the user's store now; the playlist is split when it is asked for.
     static MainWindowReading read();
-    // read() on a worker thread; the future raises what read() raised.
+    // The reading on a worker thread, the playlist split on another one; the
+    // futures raise what the reading and the splitting raised.
     static std::future<MainWindowReading> readAhead();
 };

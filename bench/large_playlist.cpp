@@ -4,8 +4,9 @@
 // request to the process' end (the store written). Each run is a fresh process; the figures are medians. The empty
 // playlist is the reference the large one is compared with.
 //
-// Usage: bench_large_playlist [runs] [program]   (needs DISPLAY; the program
-// defaults to the kaleidor beside the bench folder)
+// Usage: bench_large_playlist [runs] [program...]   (needs DISPLAY; the
+// program defaults to the kaleidor beside the bench folder; several programs,
+// say two builds, are measured side by side)
 #include "platform/TRegistry.h"
 #include "support/BenchFixtures.h"
 
@@ -17,6 +18,8 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -225,14 +228,12 @@ int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    std::string program;
-    if (argc > 2) {
-        program = argv[2];
-    } else {
+    std::vector<std::string> programs(argv + std::min(argc, 2), argv + argc);
+    if (programs.empty()) {
         char exe[4096] = {};
         if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0)
             return 1;
-        program = QFileInfo(QString::fromLocal8Bit(exe)).absolutePath().toStdString() + "/../kaleidor";
+        programs.push_back(QFileInfo(QString::fromLocal8Bit(exe)).absolutePath().toStdString() + "/../kaleidor");
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c)) {
@@ -242,40 +243,52 @@ int main(int argc, char** argv)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     qunsetenv("QT_QPA_PLATFORM");
 
-    std::printf("%-9s %9s %11s %9s %9s %10s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms",
-                "idle RSS MB", "peak MB");
-    // The two cases take turns, so that a slow spell of the machine weighs
-    // on both alike.
+    struct Figures {
+        std::vector<double> starts, closes, rss, peaks;
+    };
     struct Case {
         int entries;
         std::unique_ptr<QTemporaryDir> home = std::make_unique<QTemporaryDir>();
-        std::vector<double> starts, closes, rss, peaks;
     };
     Case cases[] = {{0}, {100000}};
     for (Case& k : cases)
         writeStore(k.home->path() + QStringLiteral("/config"), k.entries);
+    // figures[program][case]
+    std::vector<std::array<Figures, 2>> figures(programs.size());
+    // The cases and the programs take turns, so that a slow spell of the
+    // machine weighs on all of them alike.
     for (int i = 0; i < runs; ++i)
-        for (Case& k : cases) {
-            qputenv("HOME", k.home->path().toUtf8());
-            qputenv("XDG_CONFIG_HOME", (k.home->path() + QStringLiteral("/config")).toUtf8());
-            // A store last written moments ago is read as if it might still
-            // be changing; a user's store is older than that.
-            usleep(2500 * 1000);
-            const Run run = runOnce(program, c, root);
-            k.starts.push_back(run.startMs);
-            k.closes.push_back(run.closeMs);
-            k.rss.push_back(double(run.rssKb));
-            k.peaks.push_back(double(run.peakKb));
+        for (size_t p = 0; p < programs.size(); ++p)
+            for (size_t k = 0; k < 2; ++k) {
+                qputenv("HOME", cases[k].home->path().toUtf8());
+                qputenv("XDG_CONFIG_HOME", (cases[k].home->path() + QStringLiteral("/config")).toUtf8());
+                // A store last written moments ago is read as if it might
+                // still be changing; a user's store is older than that.
+                usleep(2500 * 1000);
+                const Run run = runOnce(programs[p], c, root);
+                Figures& f = figures[p][k];
+                f.starts.push_back(run.startMs);
+                f.closes.push_back(run.closeMs);
+                f.rss.push_back(double(run.rssKb));
+                f.peaks.push_back(double(run.peakKb));
+            }
+    for (size_t p = 0; p < programs.size(); ++p) {
+        if (programs.size() > 1)
+            std::printf("%s\n", programs[p].c_str());
+        std::printf("%-9s %9s %11s %9s %9s %10s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms",
+                    "idle RSS MB", "peak MB");
+        const double emptyStart = median(figures[p][0].starts), emptyRss = median(figures[p][0].rss);
+        for (size_t k = 0; k < 2; ++k) {
+            Figures& f = figures[p][k];
+            const double start = median(f.starts), memory = median(f.rss);
+            const double storeMb =
+                QFileInfo(cases[k].home->path() + QStringLiteral("/config/kaleidor/user.reg")).size() / 1048576.0;
+            std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", cases[k].entries, storeMb, start,
+                        start / emptyStart, median(f.closes), memory / 1024, median(f.peaks) / 1024);
+            if (cases[k].entries > 0)
+                std::printf("   %.0f bytes per entry", (memory - emptyRss) * 1024 / cases[k].entries);
+            std::printf("\n");
         }
-    const double emptyStart = median(cases[0].starts), emptyRss = median(cases[0].rss);
-    for (Case& k : cases) {
-        const double start = median(k.starts), memory = median(k.rss);
-        const double storeMb = QFileInfo(k.home->path() + QStringLiteral("/config/kaleidor/user.reg")).size() / 1048576.0;
-        std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", k.entries, storeMb, start, start / emptyStart,
-                    median(k.closes), memory / 1024, median(k.peaks) / 1024);
-        if (k.entries > 0)
-            std::printf("   %.0f bytes per entry", (memory - emptyRss) * 1024 / k.entries);
-        std::printf("\n");
     }
     xcb_disconnect(c);
     return 0;

@@ -275,6 +275,23 @@ TEST_F(Startup, ALargePlaylistIsWrittenAtCloseOnlyWhenItChanged)
     EXPECT_EQ(Form1->playlist()->entries(), entries + QStringList{QStringLiteral("/новая.mp3")});
 }
 
+// A user who does not want the last playlist back gets an empty list, read
+// ahead or not, and the close stores it empty.
+TEST_F(Startup, APlaylistIsNotLoadedWhenTheUserSaidSo)
+{
+    for (const bool readAhead : {false, true}) {
+        SCOPED_TRACE(readAhead ? "read ahead" : "read with the window");
+        writeStore(kHeader + "\"Playlist\"=\"/a.jpg\\r\\n/b.mp3\\r\\n\"\n\"L_P\"=dword:00000000\n"
+                   "\"N\"=dword:00000003\n");
+        start(readAhead);
+        EXPECT_EQ(Form1->playlist()->count(), 0);
+        EXPECT_FALSE(Form4->CB1->checked());
+        Form1->close();
+        stop();
+        EXPECT_TRUE(storeText().contains("\"Playlist\"=\"\"\n"));
+    }
+}
+
 namespace {
 
 // The store as a value, without windows: what save writes, load and
