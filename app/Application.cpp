@@ -306,7 +306,7 @@ void Application::countStartAndPlaceWindows()
         TRegistry reg;
         count = SettingsStore::countStart(reg, failure);
         state_.StartCount = count.before;
-        commitInBackground(reg.DetachCommit());
+        commitAfterFirstPaint(reg.DetachCommit());
         reportDamagedStore(reg.DamagedStoreMovedTo());
         reportReadFailure(failure);
     }
@@ -343,12 +343,22 @@ Settings Application::gathered() const
     return s;
 }
 
-// The start count is written while the windows come up: rewriting a store of
-// megabytes takes a while. A failure is shown once it is known, as any other.
-void Application::commitInBackground(TRegistry::DetachedCommit commit)
+// The start count is written once the main window has painted: rewriting a
+// store of megabytes would compete with the start. A failure is shown once it
+// is known, as any other.
+void Application::commitAfterFirstPaint(TRegistry::DetachedCommit commit)
 {
-    finishStoreWrites();
-    storeWrite_ = std::async(std::launch::async, [commit = std::move(commit)]() mutable {
+    pendingCommit_.emplace(std::move(commit));
+    afterFirstPaint(Form1, [this] { startPendingCommit(); });
+}
+
+void Application::startPendingCommit()
+{
+    if (!pendingCommit_)
+        return;
+    if (storeWrite_.valid())
+        storeWrite_.get();
+    storeWrite_ = std::async(std::launch::async, [commit = std::move(*pendingCommit_)]() mutable {
         std::exception_ptr failure;
         try {
             commit.run();
@@ -366,10 +376,12 @@ void Application::commitInBackground(TRegistry::DetachedCommit commit)
                 },
                 Qt::QueuedConnection);
     });
+    pendingCommit_.reset();
 }
 
 void Application::finishStoreWrites()
 {
+    startPendingCommit();
     if (storeWrite_.valid())
         storeWrite_.get();
 }

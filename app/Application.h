@@ -41,7 +41,8 @@ public:
     void createWindows();
     // Destroys the windows (in reverse order of creation).
     void destroyWindows();
-    // Waits until the start count, written in the background, is in the store.
+    // Waits until the start count, written in the background once the main
+    // window has painted, is in the store; writes it now if it was not yet.
     void finishStoreWrites();
     // Loads the media engine's parts on a worker thread once the main window
     // has painted, so that the first launch is not slowed by them.
@@ -58,7 +59,8 @@ private:
     void fillPlaylist();
     void countStartAndPlaceWindows();
     void writeAtClose();
-    void commitInBackground(TRegistry::DetachedCommit commit);
+    void commitAfterFirstPaint(TRegistry::DetachedCommit commit);
+    void startPendingCommit();
     void connectWindows();
     void chooseListFont();
     void chooseListColor();
@@ -75,6 +77,7 @@ private:
     std::optional<quint64> storedPlaylist_;
     std::unique_ptr<MediaLauncher> launcher_;
     std::unique_ptr<SlideShow> slideShow_;
+    std::optional<TRegistry::DetachedCommit> pendingCommit_;
     std::future<void> storeWrite_;
     std::future<void> mediaPreload_;
     std::atomic_bool stopPreload_{false};

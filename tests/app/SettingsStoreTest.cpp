@@ -275,6 +275,24 @@ TEST_F(Startup, ALargePlaylistIsWrittenAtCloseOnlyWhenItChanged)
     EXPECT_EQ(Form1->playlist()->entries(), entries + QStringList{QStringLiteral("/новая.mp3")});
 }
 
+// The start is counted once the main window has painted, so that rewriting a
+// large store never competes with the start; a close before that counts it.
+TEST_F(Startup, TheStartIsCountedOnceTheMainWindowHasPainted)
+{
+    for (const bool paint : {true, false}) {
+        SCOPED_TRACE(paint ? "painted" : "closed at once");
+        writeStore(kHeader + "\"N\"=dword:00000003\n");
+        watcher.emplace();
+        shell.emplace();
+        shell->createWindows();
+        EXPECT_TRUE(storeText().contains("\"N\"=dword:00000003"));
+        if (paint)
+            EXPECT_TRUE(waitFor([this] { return storeText().contains("\"N\"=dword:00000004"); }));
+        stop();
+        EXPECT_TRUE(storeText().contains("\"N\"=dword:00000004"));
+    }
+}
+
 // A user who does not want the last playlist back gets an empty list, read
 // ahead or not, and the close stores it empty.
 TEST_F(Startup, APlaylistIsNotLoadedWhenTheUserSaidSo)

@@ -1,7 +1,7 @@
 // The playlist text reader: any bytes give a list of entries, and writing
 // that list and reading it back gives the same list. The stored playlist's
 // reader, meant for checked UTF-8, also takes any bytes safely, and on
-// UTF-8 agrees with Qt's own conversion.
+// UTF-8 agrees with Qt's own conversion; so does the strict check.
 #include "app/PlaylistText.h"
 #include "platform/Utf8.h"
 
@@ -15,7 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (PlaylistText::decode(PlaylistText::encode(entries)) != entries)
         std::abort();
     const QString text = fromCheckedUtf8(bytes.constData(), bytes.size());
-    if (isStrictUtf8(bytes.constData(), bytes.size()) && text != QString::fromUtf8(bytes))
+    const bool strict = isStrictUtf8(bytes.constData(), bytes.size());
+    if (strict && text != QString::fromUtf8(bytes))
+        std::abort();
+    // Strict UTF-8 is exactly what Qt's conversion gives back unchanged.
+    if (strict != (QString::fromUtf8(bytes).toUtf8() == bytes))
         std::abort();
     PlaylistText::splitUtf8(bytes);
     return 0;

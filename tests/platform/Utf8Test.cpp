@@ -6,8 +6,25 @@
 
 #include <gtest/gtest.h>
 
-// Each sequence is checked alone and after ASCII runs of every length up to
-// sixteen, so that it meets the eight-byte ASCII scan at every offset.
+#include <iterator>
+#include <random>
+
+namespace {
+
+// n bytes of text before or after a case: ASCII, or two-byte Cyrillic
+// letters (with one ASCII byte when n is odd).
+QByteArray filler(int n, bool cyrillic)
+{
+    if (!cyrillic)
+        return QByteArray(n, 'x');
+    return QByteArray("\xd0\xb6").repeated(n / 2) + QByteArray(n % 2, 'x');
+}
+
+}  // namespace
+
+// Each sequence is checked alone and amid ASCII or Cyrillic text of many
+// lengths, so that it meets the byte-by-byte scan, the eight-byte ASCII scan
+// and the 32-byte blocks at every offset, at a block's end and across it.
 TEST(Utf8, AcceptsWellFormedAndRefusesEveryIllFormedSequence)
 {
     const struct {
@@ -33,15 +50,39 @@ TEST(Utf8, AcceptsWellFormedAndRefusesEveryIllFormedSequence)
         {"\xf0\x8f\xbf\xbf", false},           // overlong four-byte
         {"\xf4\x90\x80\x80", false},           // above U+10FFFF
         {"\xf5\x80\x80\x80", false},           // no such lead byte
+        {"\xf0\x9f\x98\x80\x80", false},       // one continuation too many
         {"\xff", false},
     };
     for (const auto& c : cases)
-        for (int lead = 0; lead <= 16; ++lead)
-            for (const QByteArray& tail : {QByteArray(), QByteArray("abcdefghij")}) {
-                const QByteArray text = QByteArray(lead, 'x') + c.bytes + tail;
-                EXPECT_EQ(isStrictUtf8(text.constData(), text.size()), c.valid)
-                    << c.bytes.toHex().toStdString() << " after " << lead << " ASCII bytes";
-            }
+        for (const bool cyrillic : {false, true})
+            for (int lead = 0; lead <= 70; ++lead)
+                for (const int tail : {0, 1, 10, 33}) {
+                    const QByteArray text = filler(lead, cyrillic) + c.bytes + filler(tail, cyrillic);
+                    EXPECT_EQ(isStrictUtf8(text.constData(), text.size()), c.valid)
+                        << c.bytes.toHex().toStdString() << " after " << lead << (cyrillic ? " Cyrillic" : " ASCII")
+                        << " bytes, before " << tail;
+                }
+}
+
+// On random text of valid characters with here and there a random byte, the
+// check agrees with Qt's conversion: text is strict UTF-8 exactly when
+// converting it there and back gives the same bytes.
+TEST(Utf8, AgreesWithQtOnRandomText)
+{
+    const QByteArray pieces[] = {"a", "/", "\xd0\xb6", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xef\xbf\xbf"};
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 4000; ++round) {
+        QByteArray text;
+        const int length = int(random() % 200);
+        while (text.size() < length) {
+            if (random() % 40 == 0)
+                text += char(random() % 256);
+            else
+                text += pieces[random() % std::size(pieces)];
+        }
+        const bool strict = QString::fromUtf8(text).toUtf8() == text;
+        ASSERT_EQ(isStrictUtf8(text.constData(), text.size()), strict) << text.toHex().toStdString();
+    }
 }
 
 // Checked text converts as Qt's own conversion does; bytes that never passed
