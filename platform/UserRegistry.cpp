@@ -191,18 +191,29 @@ private:
 
 }  // namespace
 
-void applyChange(RegKey& root, const RegChange& change)
+bool applyChange(RegKey& root, const RegChange& change)
 {
+    bool changed = false;
     RegKey* key = &root;
-    for (const QString& name : change.keyPath)
+    for (const QString& name : change.keyPath) {
+        changed = changed || !key->subKey(name);
         key = &key->ensureSubKey(name);
+    }
     if (change.value) {
-        key->setValue(*change.value);
+        const RegValue* old = key->value(change.value->name);
+        if (!old || old->elided || old->name != change.value->name || old->type != change.value->type
+            || old->data != change.value->data) {
+            key->setValue(*change.value);
+            changed = true;
+        }
     } else if (change.makeKept) {
         const RegValue* remembered = key->value(change.keptName);
-        if (!remembered || !remembered->elided)
+        if (!remembered || !remembered->elided) {
             key->setValue(change.makeKept());
+            changed = true;
+        }
     }
+    return changed;
 }
 
 QString UserRegistry::defaultPath()
@@ -343,8 +354,13 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
     if (stamp)
         root = Snapshots::instance().find(path_, *stamp);
     if (root) {
+        bool changed = false;
         for (const RegChange& change : changes)
-            applyChange(*root, change);
+            changed = applyChange(*root, change) || changed;
+        // Values that are all as the file holds them (a close that changed
+        // nothing) leave it as it is, not even read again.
+        if (!changed)
+            return;
         QByteArray source;
         struct stat st {};
         if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp) {

@@ -37,8 +37,9 @@ struct RegChange {
     std::function<RegValue()> makeKept;
 };
 
-// Makes the key path (and writes or keeps the value) in root.
-void applyChange(RegKey& root, const RegChange& change);
+// Makes the key path (and writes or keeps the value) in root; false when
+// root already held all of it.
+bool applyChange(RegKey& root, const RegChange& change);
 
 class UserRegistry {
 public:
