@@ -202,26 +202,20 @@ void Application::createWindows()
     createForm<TForm8>(Form8, [this] { return new TForm8(engines_); }, false,
                        [this] { countStartAndPlaceWindows(); });
     connectWindows();
-    safeCall([this] { fillPlaylist(); });
+    fillPlaylist();
 }
 
 void Application::fillPlaylist()
 {
-    // The entries come last: the other windows are built while a large
-    // playlist is still being split, and the list, its look set, lays them
-    // out once.
-    if (!storedEntries_.valid())
-        return;
-    QStringList entries = storedEntries_.get();
+    // The entries come last: the list, its look set, lays them out once.
     // A playlist is thrown away only when the user said so; a store that
     // lacks the option keeps the box's design state (load it).
-    if (!settings_.options.loadLastPlaylist)
-        return;
-    Form1->playlist()->setEntries(entries);
-    storedPlaylist_ = Form1->playlist()->revision();
-    // From now on the list holds the playlist; its stored text, megabytes
-    // long for a large one, and the buffers it was read through are let go.
-    entries = QStringList();
+    if (settings_.options.loadLastPlaylist) {
+        Form1->playlist()->setEntries(std::move(storedEntries_));
+        storedPlaylist_ = Form1->playlist()->revision();
+    }
+    // The buffers the store was read through are let go.
+    storedEntries_ = PlaylistEntries();
     ::malloc_trim(0);
 }
 

@@ -72,7 +72,7 @@ private:
     std::future<MainWindowReading> readAhead_;
     ShellState state_;
     Settings settings_;
-    std::future<QStringList> storedEntries_;
+    PlaylistEntries storedEntries_;  // the stored playlist until the main window takes it
     // The playlist's revision when it held what the store held.
     std::optional<quint64> storedPlaylist_;
     std::unique_ptr<MediaLauncher> launcher_;

@@ -1,27 +1,24 @@
 #pragma once
 // What the main window's creation takes from the store: its settings, the
-// playlist split into entries, and what went wrong on the way. Reading and
-// splitting a store of megabytes takes a while, so a start can have it done
-// on worker threads while the application itself comes up.
+// playlist split into entries, and what went wrong on the way. Reading a
+// store of megabytes takes a while, so a start can have it done on a worker
+// thread while the application itself comes up.
+#include "PlaylistEntries.h"
 #include "Settings.h"
 #include "SettingsStore.h"
 
 #include <QString>
-#include <QStringList>
 
 #include <future>
 
 struct MainWindowReading {
     Settings settings;  // its playlist text is left empty
-    // The stored playlist's entries. Splitting them takes longest, so the
-    // settings are ready before them.
-    std::future<QStringList> playlist;
+    PlaylistEntries playlist;
     SettingsStore::ReadFailure failure;
     QString damagedStoreMovedTo;  // empty unless the reading moved a damaged store aside
 
-    // Reads the user's store now; the playlist is split when it is asked for.
+    // Reads the user's store now.
     static MainWindowReading read();
-    // The reading on a worker thread, the playlist split on another one; the
-    // futures raise what the reading and the splitting raised.
+    // read() on a worker thread; the future raises what read() raised.
     static std::future<MainWindowReading> readAhead();
 };

@@ -20,16 +20,16 @@ int Playlist::count() const
     return static_cast<int>(entries_.size());
 }
 
-const QString& Playlist::at(int index) const
+QString Playlist::at(int index) const
 {
     if (index < 0 || index >= count())
         throw EListError(Exception::format(QStringLiteral("List index out of bounds (%d)"), index));
-    return entries_[index];
+    return entries_.at(index);
 }
 
 QStringList Playlist::entries() const
 {
-    return entries_;
+    return entries_.toStringList();
 }
 
 void Playlist::setSelectedIndex(int index)
@@ -62,15 +62,20 @@ void Playlist::append(const QStringList& entries)
 
 void Playlist::clear()
 {
-    setEntries({});
+    setEntries(PlaylistEntries());
 }
 
 void Playlist::setEntries(const QStringList& entries)
 {
+    setEntries(PlaylistEntries(entries));
+}
+
+void Playlist::setEntries(PlaylistEntries entries)
+{
     if (entries.size() > INT_MAX)
         throw EListError(QStringLiteral("Unable to insert a line"));
     beginResetModel();
-    entries_ = entries;
+    entries_ = std::move(entries);
     ++revision_;
     const bool hadSelection = selected_ != -1;
     selected_ = -1;
@@ -138,7 +143,7 @@ void Playlist::saveToFile(const QString& path) const
     // Written beside the target and renamed over it: a failure leaves any old
     // file as it was.
     QSaveFile file(path);
-    const QByteArray bytes = PlaylistText::encode(entries_);
+    const QByteArray bytes = entries_.encoded();
     // Unbuffered: a failure of the final buffer flush would otherwise go
     // unnoticed by commit(), which then puts a cut file in place.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
@@ -155,7 +160,7 @@ QVariant Playlist::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return entries_[index.row()];
+    return entries_.at(index.row());
 }
 
 QString playlistSaveName(const QString& chosen)

@@ -1,7 +1,7 @@
 #pragma once
 // The playlist: an ordered list of text entries (normally full file paths)
 // with at most one selected. It is the model behind the main window's list.
-#include "app/PlaylistText.h"
+#include "app/PlaylistEntries.h"
 
 #include <QAbstractListModel>
 #include <QByteArray>
@@ -16,7 +16,7 @@ public:
     explicit Playlist(QObject* parent = nullptr);
 
     int count() const;
-    const QString& at(int index) const;  // raises EListError "List index out of bounds (%d)"
+    QString at(int index) const;  // raises EListError "List index out of bounds (%d)"
     QStringList entries() const;
 
     int selectedIndex() const { return selected_; }  // -1 when none
@@ -26,12 +26,13 @@ public:
     void append(const QStringList& entries);
     void clear();
     void setEntries(const QStringList& entries);  // replaces all; selection lost
+    void setEntries(PlaylistEntries entries);
     void deleteSelected();                         // keeps the selection near the removed entry
     // Grows with every change of the entries: equal revisions, equal entries.
     quint64 revision() const { return revision_; }
 
-    // The stored form: the entries' text in UTF-8 (see PlaylistText).
-    QByteArray utf8Text() const { return PlaylistText::encode(entries_); }
+    // The stored form: every entry followed by CR LF, in UTF-8.
+    QByteArray utf8Text() const { return entries_.encoded(); }
 
     // Playlist files. load raises EFOpenError("Cannot open file %s") and leaves
     // the playlist unchanged; save replaces the file atomically and raises
@@ -46,7 +47,7 @@ signals:
     void selectionChanged(int index);
 
 private:
-    QStringList entries_;
+    PlaylistEntries entries_;
     int selected_ = -1;
     quint64 revision_ = 0;
 };

@@ -1,9 +1,9 @@
 #include "PlaylistReader.h"
-
 #include "M3uPlaylistReader.h"
 #include "NamedFiles.h"
 #include "PlsPlaylistReader.h"
 #include "Playlist.h"
+#include "PlaylistText.h"
 #include "platform/Utf8.h"
 #include "platform/Windows1251.h"
 

@@ -1,6 +1,8 @@
 // Playlist text, playlist files shown in a list view, memory per entry, and
 // the settings commit with a large stored playlist.
 #include "app/Playlist.h"
+#include "app/PlaylistEntries.h"
+#include "app/PlaylistText.h"
 #include "platform/TRegistry.h"
 
 #include <QApplication>
@@ -39,7 +41,7 @@ void BM_Encode(benchmark::State& state)
     const QStringList entries = makeEntries(int(state.range(0)));
     qsizetype bytes = 0;
     for (auto _ : state) {
-        const QByteArray text = PlaylistText::encode(entries);
+        const QByteArray text = PlaylistEntries(entries).encoded();
         bytes = text.size();
         benchmark::DoNotOptimize(text.constData());
     }
@@ -48,7 +50,7 @@ void BM_Encode(benchmark::State& state)
 
 void BM_Decode(benchmark::State& state)
 {
-    const QByteArray text = PlaylistText::encode(makeEntries(int(state.range(0))));
+    const QByteArray text = PlaylistEntries(makeEntries(int(state.range(0)))).encoded();
     for (auto _ : state) {
         const QStringList entries = PlaylistText::decode(text);
         benchmark::DoNotOptimize(entries.constData());
@@ -107,7 +109,7 @@ void BM_RegistryCommit(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("kaleidor/user.reg"));
-    const QString playlist = QString::fromUtf8(PlaylistText::encode(makeEntries(int(state.range(0)))));
+    const QString playlist = QString::fromUtf8(PlaylistEntries(makeEntries(int(state.range(0)))).encoded());
     auto writeAll = [&] {
         TRegistry reg(file);
         reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true);
@@ -144,7 +146,7 @@ void BM_RegistryRead(benchmark::State& state)
         TRegistry reg(file);
         reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true);
         reg.WriteString(QStringLiteral("Playlist"),
-                        QString::fromUtf8(PlaylistText::encode(makeEntries(int(state.range(0))))));
+                        QString::fromUtf8(PlaylistEntries(makeEntries(int(state.range(0)))).encoded()));
         reg.CloseKey();
     }
     for (auto _ : state) {

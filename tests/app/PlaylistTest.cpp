@@ -1,6 +1,8 @@
 // The playlist: its text form, the editing and selection rules, and the
 // playlist files.
 #include "app/Playlist.h"
+#include "app/PlaylistEntries.h"
+#include "app/PlaylistText.h"
 #include "platform/Errors.h"
 
 #include <QDir>
@@ -82,11 +84,46 @@ TEST(PlaylistText, DecodesTheByteCases)
 
 TEST(PlaylistText, EncodesEveryEntryWithCrLfAndReadsItBack)
 {
-    EXPECT_EQ(PlaylistText::encode({}), QByteArray());
+    EXPECT_EQ(PlaylistEntries().encoded(), QByteArray());
     const QStringList entries{QStringLiteral("/музыка/а.mp3"), QString(), QStringLiteral(" b "), QString()};
-    const QByteArray bytes = PlaylistText::encode(entries);
+    const QByteArray bytes = PlaylistEntries(entries).encoded();
     EXPECT_EQ(bytes, QByteArray("/\xd0\xbc\xd1\x83\xd0\xb7\xd1\x8b\xd0\xba\xd0\xb0/\xd0\xb0.mp3\r\n\r\n b \r\n\r\n"));
     EXPECT_EQ(PlaylistText::decode(bytes), entries);
+}
+
+// The entries kept as UTF-8 behave as a list of strings through every edit,
+// whether they came from the stored text (line breaks and all left in the
+// buffer) or from strings; a removed entry's text never shows again.
+TEST(PlaylistEntries, EditsGiveWhatAListOfStringsGives)
+{
+    const QByteArray stored("/\xd0\xb4\xd0\xbe\xd0\xbc/a.mp3\r\n\nb\rc \xe2\x82\xac\r\n\xf0\x9f\x98\x80");
+    const QStringList storedList{QStringLiteral("/дом/a.mp3"), QString(), QStringLiteral("b"),
+                                 QStringLiteral("c €"), QStringLiteral("😀")};
+    for (const bool fromText : {true, false}) {
+        SCOPED_TRACE(fromText ? "from the stored text" : "from strings");
+        PlaylistEntries kept = fromText ? PlaylistEntries::fromUtf8Lines(stored) : PlaylistEntries(storedList);
+        QStringList expected = storedList;
+        ASSERT_EQ(kept.toStringList(), expected);
+        kept.removeAt(0);
+        expected.removeAt(0);
+        kept.append({QStringLiteral("новый\r\nс переводом строки"), QString(), QString(5000, u'я')});
+        expected.append({QStringLiteral("новый\r\nс переводом строки"), QString(), QString(5000, u'я')});
+        kept.removeAt(2);
+        expected.removeAt(2);
+        for (int i = 0; i < 300; ++i) {  // one at a time, as the thumbnails viewer adds them
+            kept.append({QStringLiteral("/%1.jpg").arg(i)});
+            expected.append(QStringLiteral("/%1.jpg").arg(i));
+        }
+        ASSERT_EQ(kept.size(), expected.size());
+        EXPECT_EQ(kept.toStringList(), expected);
+        EXPECT_EQ(kept.at(3), expected.at(3));
+        QByteArray text;
+        for (const QString& e : expected)
+            text += e.toUtf8() + "\r\n";
+        EXPECT_EQ(kept.encoded(), text);
+    }
+    EXPECT_TRUE(PlaylistEntries::fromUtf8Lines(QByteArray("\0a", 2)).isEmpty());
+    EXPECT_EQ(PlaylistEntries::fromUtf8Lines("a\r\n").size(), 1);
 }
 
 TEST(Playlist, DeleteKeepsTheSelectionNear)
@@ -127,7 +164,7 @@ TEST(Playlist, EditsNotifyViewsAndLoseTheSelectionWhenReplaced)
     EXPECT_EQ(list.data(list.index(3), Qt::DisplayRole).toString(), QStringLiteral("/b/4.gif"));
 
     list.setSelectedIndex(2);
-    list.setEntries(PlaylistText::splitUtf8(QByteArray("x\r\ny\0z", 6)));
+    list.setEntries(PlaylistEntries::fromUtf8Lines(QByteArray("x\r\ny\0z", 6)));
     EXPECT_EQ(list.entries(), QStringList({"x", "y"}));
     EXPECT_EQ(list.selectedIndex(), -1);
     list.setSelectedIndex(1);

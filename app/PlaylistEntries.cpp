@@ -1,0 +1,99 @@
+#include "PlaylistEntries.h"
+
+#include "platform/ByteScan.h"
+#include "platform/Utf8.h"
+
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cstring>
+
+PlaylistEntries::PlaylistEntries(const QStringList& entries)
+{
+    append(entries);
+}
+
+PlaylistEntries PlaylistEntries::fromUtf8Lines(QByteArray text)
+{
+    PlaylistEntries list;
+    const char* const begin = text.constData();
+    const auto nul = static_cast<const char*>(std::memchr(begin, '\0', size_t(text.size())));
+    const char* const end = nul ? nul : begin + text.size();
+    // Room for one entry per line feed at once, not by repeated growing.
+    qsizetype feeds = 0;
+    for (const char* f = begin; (f = static_cast<const char*>(std::memchr(f, '\n', size_t(end - f)))); ++f)
+        ++feeds;
+    list.spans_.reserve(size_t(feeds + 1));
+    NextOf<2> lineEnd({'\r', '\n'}, end);
+    for (const char* p = begin; p < end;) {
+        const char* e = lineEnd.from(p);
+        list.spans_.push_back({p - begin, e - p});
+        if (e == end)
+            break;
+        p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
+    }
+    list.text_ = std::move(text);
+    return list;
+}
+
+QString PlaylistEntries::at(qsizetype index) const
+{
+    const Span& s = spans_[size_t(index)];
+    return fromCheckedUtf8(text_.constData() + s.offset, s.length);
+}
+
+QStringList PlaylistEntries::toStringList() const
+{
+    QStringList list;
+    list.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        list.append(at(i));
+    return list;
+}
+
+void PlaylistEntries::appendUtf8(const QString& entry)
+{
+    // Each entry on its own: a surrogate cut at an entry's end stays there.
+    QStringEncoder toUtf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    const qsizetype offset = text_.size();
+    text_.resize(offset + entry.size() * 3);
+    char* const start = text_.data() + offset;
+    const qsizetype length = toUtf8.appendToBuffer(start, entry) - start;
+    text_.resize(offset + length);
+    spans_.push_back({offset, length});
+}
+
+void PlaylistEntries::append(const QStringList& entries)
+{
+    qsizetype room = text_.size();
+    for (const QString& e : entries)
+        room += e.size() * 3;
+    // Growing by at least half keeps appending one entry at a time cheap.
+    if (room > text_.capacity())
+        text_.reserve(std::max(room, text_.capacity() * 3 / 2));
+    spans_.reserve(spans_.size() + size_t(entries.size()));
+    for (const QString& e : entries)
+        appendUtf8(e);
+}
+
+void PlaylistEntries::removeAt(qsizetype index)
+{
+    // Its text stays in the buffer until the whole list is replaced.
+    spans_.erase(spans_.begin() + index);
+}
+
+QByteArray PlaylistEntries::encoded() const
+{
+    qsizetype size = 0;
+    for (const Span& s : spans_)
+        size += s.length + 2;
+    QByteArray out(size, Qt::Uninitialized);
+    char* p = out.data();
+    for (const Span& s : spans_) {
+        std::memcpy(p, text_.constData() + s.offset, size_t(s.length));
+        p += s.length;
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    return out;
+}
