@@ -8,8 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <vector>
-
 class Playlist : public QAbstractListModel {
     Q_OBJECT
 public:

@@ -1,7 +1,6 @@
 #include "PlaylistText.h"
 
 #include "PlaylistEntries.h"
-
 #include "platform/Utf8.h"
 #include "platform/Windows1251.h"
 
