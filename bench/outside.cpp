@@ -1,11 +1,12 @@
 // Whole-process benchmarks measured from outside the program, as a user sees
 // it: on a private Xvfb started here, the program's real window set in a
 // fresh process per run, a real key press (XTest) and the result detected
-// from outside (the screen window's pixels polled on the X server, the first
-// audible sample read from the sound device, CPU time and context switches
-// read from /proc). Each case runs beside its peer program in the same run.
+// from outside (the screen window's pixels read on the X server each time it
+// reports drawing there, the first audible sample read from the sound
+// device, CPU time and context switches read from /proc). Each case runs beside its peer program in the same run.
 //
-//   bench_outside picture [runs]   F5 -> photo painted, beside djpeg -outfile /dev/null
+//   bench_outside picture [runs [name part [other builds...]]]
+//                                  F5 -> photo painted, beside djpeg -outfile /dev/null
 //   bench_outside music [runs]     F5 -> first audible MP3 sample, beside mpv --no-video
 //   bench_outside idle [seconds]   wake-ups and CPU with the main, screen and settings windows open
 //   bench_outside video [seconds]  CPU of H.264 playback at natural size, beside gst-play-1.0 and mpv
@@ -32,6 +33,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -271,6 +273,11 @@ public:
             std::fprintf(stderr, "could not start Xvfb\n");
             std::exit(1);
         }
+        int damageError = 0;
+        if (!XDamageQueryExtension(display_, &damageEvent_, &damageError)) {
+            std::fprintf(stderr, "the X server has no DAMAGE extension\n");
+            std::exit(1);
+        }
     }
     ~Server()
     {
@@ -287,6 +294,42 @@ public:
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         XFlush(display_);
+    }
+
+    // Reports of drawing on the window (and its background being cleared),
+    // each one as drawing starts after the previous one was collected.
+    unsigned long watchDrawing(unsigned long window)
+    {
+        return XDamageCreate(display_, window, XDamageReportNonEmpty);
+    }
+    void stopWatching(unsigned long damage)
+    {
+        XDamageDestroy(display_, damage);
+        XSync(display_, True);
+    }
+    // Sleeps until something was drawn on the watched window, or until the
+    // deadline; the benchmark asks the server nothing meanwhile, so it takes
+    // no CPU from the program it measures.
+    bool awaitDrawing(unsigned long damage, Clock::time_point deadline)
+    {
+        for (;;) {
+            bool drawn = false;
+            while (XPending(display_)) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                drawn = drawn || event.type == damageEvent_ + XDamageNotify;
+            }
+            if (drawn) {
+                XDamageSubtract(display_, damage, None, None);
+                XFlush(display_);
+                return true;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                return false;
+            pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+            poll(&fd, 1, int(left) + 1);
+        }
     }
 
     QRgb pixel(int x, int y)
@@ -314,6 +357,7 @@ public:
 
 private:
     std::string name_;
+    int damageEvent_ = 0;
     Process xvfb_;
     Display* display_ = nullptr;
 };
@@ -472,7 +516,7 @@ bool photoPainted(Server& server, const QRect& window)
     return true;
 }
 
-void picture(int runs)
+void picture(int runs, const std::string& only, const std::vector<std::string>& others)
 {
     Server server;
     QDir().mkpath(QString::fromStdString(kFixtureDir));
@@ -481,48 +525,56 @@ void picture(int runs)
         bool progressive;
     };
     const Case cases[] = {{3840, 2400, true}, {6000, 4000, true}, {4000, 3000, false}, {6000, 4000, false}};
+    std::vector<std::string> builds{self()};
+    builds.insert(builds.end(), others.begin(), others.end());
     // Wall time is what the user waits; on a busy machine the CPU time (ours
     // with the X server's share) is the steadier comparison.
-    std::printf("%-27s %-6s %-5s %8s %8s %6s %11s %9s %6s %8s\n", "picture", "shrink", "scale", "ours ms",
-                "djpeg ms", "ratio", "ours+X CPU", "djpeg CPU", "ratio", "peak MB");
+    std::printf("%-27s %-6s %-5s %5s %8s %8s %6s %11s %9s %6s %8s\n", "picture", "shrink", "scale", "build",
+                "ours ms", "djpeg ms", "ratio", "ours+X CPU", "djpeg CPU", "ratio", "peak MB");
     for (const Case& c : cases) {
         const std::string jpeg = photoJpeg(c.width, c.height, c.progressive);
+        if (jpeg.find(only) == std::string::npos)
+            continue;
         for (bool shrink : {true, false}) {
-            std::vector<double> ours, theirs, oursCpu, theirsCpu;
-            long peak = 0;
-            for (int i = 0; i < runs; ++i) {
-                QTemporaryDir home;
-                Process p = spawn({self(), "--child", shrink ? "picture-shrink" : "picture", jpeg},
-                                  childEnv(server, home.path()), true);
-                const unsigned long screen = awaitReady(p);
-                const double cpu0 = processCpuMs(p.pid) + processCpuMs(server.pid());
-                const auto start = Clock::now();
-                server.pressKey(XK_F5);
-                QRect place;
-                bool painted = false;
-                while (!painted && msSince(start) < 30000) {
-                    painted = server.viewable(screen, place) && photoPainted(server, place);
-                    if (!painted)
-                        std::this_thread::sleep_for(std::chrono::microseconds(500));
-                }
-                ours.push_back(painted ? msSince(start) : NAN);
-                oursCpu.push_back(processCpuMs(p.pid) + processCpuMs(server.pid()) - cpu0);
-                peak = std::max(peak, peakRssKb(p.pid));
-                finish(p);
-            }
             // With shrinking on, the window is half the picture and the
             // picture is decoded at 4/8; otherwise at full size.
             const int scale = shrink ? 4 : 8;
+            std::vector<std::vector<double>> ours(builds.size()), oursCpu(builds.size());
+            std::vector<long> peak(builds.size());
+            std::vector<double> theirs, theirsCpu;
+            // Run by run in turns, so that all see the same machine.
             for (int i = 0; i < runs; ++i) {
+                for (std::size_t b = 0; b < builds.size(); ++b) {
+                    QTemporaryDir home;
+                    Process p = spawn({builds[b], "--child", shrink ? "picture-shrink" : "picture", jpeg},
+                                      childEnv(server, home.path()), true);
+                    const unsigned long screen = awaitReady(p);
+                    const unsigned long drawing = server.watchDrawing(screen);
+                    const double cpu0 = processCpuMs(p.pid) + processCpuMs(server.pid());
+                    const auto start = Clock::now();
+                    server.pressKey(XK_F5);
+                    QRect place;
+                    bool painted = false;
+                    while (!painted && server.awaitDrawing(drawing, start + std::chrono::seconds(30)))
+                        painted = server.viewable(screen, place) && photoPainted(server, place);
+                    ours[b].push_back(painted ? msSince(start) : NAN);
+                    oursCpu[b].push_back(processCpuMs(p.pid) + processCpuMs(server.pid()) - cpu0);
+                    peak[b] = std::max(peak[b], peakRssKb(p.pid));
+                    server.stopWatching(drawing);
+                    finish(p);
+                }
                 const auto start = Clock::now();
                 theirsCpu.push_back(
                     runToEnd({"djpeg", "-scale", std::to_string(scale) + "/8", "-outfile", "/dev/null", jpeg}));
                 theirs.push_back(msSince(start));
             }
-            const double o = median(ours), t = median(theirs), oc = median(oursCpu), tc = median(theirsCpu);
+            const double t = median(theirs), tc = median(theirsCpu);
             const QByteArray name = QFileInfo(QString::fromStdString(jpeg)).fileName().toUtf8();
-            std::printf("%-27s %-6s %d/8   %8.1f %8.1f %6.2f %11.1f %9.1f %6.2f %8.1f\n", name.constData(),
-                        shrink ? "on" : "off", scale, o, t, o / t, oc, tc, oc / tc, peak / 1024.0);
+            for (std::size_t b = 0; b < builds.size(); ++b) {
+                const double o = median(ours[b]), oc = median(oursCpu[b]);
+                std::printf("%-27s %-6s %d/8   %5zu %8.1f %8.1f %6.2f %11.1f %9.1f %6.2f %8.1f\n", name.constData(),
+                            shrink ? "on" : "off", scale, b, o, t, o / t, oc, tc, oc / tc, peak[b] / 1024.0);
+            }
             std::fflush(stdout);
         }
     }
@@ -673,7 +725,7 @@ int main(int argc, char** argv)
     const std::string what = argc > 1 ? argv[1] : "";
     const int n = argc > 2 ? std::max(1, std::atoi(argv[2])) : 0;
     if (what == "picture")
-        picture(n ? n : 5);
+        picture(n ? n : 5, argc > 3 ? argv[3] : "", std::vector<std::string>(argv + std::min(argc, 4), argv + argc));
     else if (what == "music")
         music(n ? n : 5);
     else if (what == "idle")
