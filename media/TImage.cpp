@@ -3,32 +3,35 @@
 #include "platform/Errors.h"
 #include "windowing/SafeCall.h"
 
+#include <QMetaObject>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
 
 namespace {
 
-// One idle step decodes about this many pixels: a few milliseconds.
-constexpr int kPixelsPerStep = 1 << 20;
 // Smooth scaling reads the source row below the one a pixel falls on.
 constexpr int kFilterRows = 2;
+// While the picture is still being decoded, it is painted in bands of this
+// many rows, each once the rows under it are there.
+constexpr int kBandRows = 96;
 
 }  // namespace
 
 TImage::TImage(QWidget* parent) : QWidget(parent), onScreen_(new OnScreenPainting(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    moreRows_.setSingleShot(true);
-    moreRows_.setInterval(0);
-    connect(&moreRows_, &QTimer::timeout, this, [this] { readMoreRows(); });
 }
 
 void TImage::setPicture(PictureFile picture)
 {
     picture_ = std::move(picture);
+    // A failure in rows no paint has asked for yet is reported all the same.
+    picture_->whenDecoded(
+        [this] { QMetaObject::invokeMethod(this, [this] { finishDecoding(); }, Qt::QueuedConnection); });
     matchResolution();
     repaintAll();
 }
@@ -36,18 +39,14 @@ void TImage::setPicture(PictureFile picture)
 void TImage::clear()
 {
     picture_.reset();
-    moreRows_.stop();
     repaintAll();
 }
 
-void TImage::readMoreRows()
+void TImage::finishDecoding()
 {
-    if (!picture_ || picture_->isComplete())
-        return;
-    const int step = std::max(1, kPixelsPerStep / std::max(1, picture_->image().width()));
-    readRows(picture_->rowsReady() + step);
-    if (!picture_->isComplete())
-        moreRows_.start();
+    // The report may come from a picture since replaced, still decoding.
+    if (picture_ && picture_->isDecoded())
+        readRows(picture_->image().height());
 }
 
 void TImage::readRows(int rows)
@@ -82,17 +81,20 @@ void TImage::paintEvent(QPaintEvent* event)
         painter.fillRect(rect(), palette().window());
         return;
     }
-    // The source rows under the painted part are decoded first; the rest
-    // follow once this paint has reached the screen.
+    // Clipped, the scaling works on the visible pixels only; a band is
+    // scaled while the decoding goes on below it.
     const QImage& image = picture_->image();
-    const qint64 bottom = area.boundingRect().bottom() + 1;
-    const qint64 rows = (bottom * image.height() + height() - 1) / std::max(1, height()) + kFilterRows;
-    readRows(int(std::min<qint64>(rows, image.height())));
-    if (!picture_->isComplete())
-        moreRows_.start();
-    // Clipped, the scaling works on the visible pixels only.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), image);
+    const QRect bounds = area.boundingRect();
+    for (int top = bounds.top(); top <= bounds.bottom();) {
+        const int end = bounds.bottom() + 1;
+        const int bottom = picture_->isComplete() ? end : std::min(end, top + kBandRows);
+        const qint64 rows = (qint64(bottom) * image.height() + height() - 1) / std::max(1, height()) + kFilterRows;
+        readRows(int(std::min<qint64>(rows, image.height())));
+        painter.setClipRegion(area & QRect(0, top, width(), bottom - top));
+        painter.drawImage(rect(), image);
+        top = bottom;
+    }
 }
 
 void TImage::resizeEvent(QResizeEvent*)

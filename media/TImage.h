@@ -2,14 +2,12 @@
 // A picture drawn stretched over the whole control, aspect ratio not kept.
 // A picture decoded reduced is decoded again when the control grows past it.
 // Only the part of the control that lies on a screen is painted, the rest
-// when the window is moved into view. A picture decoded as its rows are asked
-// for has the rows under the painted part decoded first, the rest a step at a
-// time while the program is idle. A picture whose data breaks on the way is
-// reported in the error box and keeps the rows read.
+// when the window is moved into view. A picture still being decoded is
+// painted band by band as its rows arrive. A picture whose data breaks on
+// the way is reported in the error box and keeps the rows read.
 #include "pictures/PictureFile.h"
 #include "windowing/OnScreenPainting.h"
 
-#include <QTimer>
 #include <QWidget>
 #include <optional>
 
@@ -33,10 +31,9 @@ protected:
 private:
     void matchResolution();
     void repaintAll();
-    void readMoreRows();
+    void finishDecoding();
     void readRows(int rows);
 
     std::optional<PictureFile> picture_;
     OnScreenPainting* onScreen_;
-    QTimer moreRows_;
 };

@@ -6,6 +6,7 @@
 #include "imagelib/decode/JpegDecoder.h"
 #include "pictures/EmfPlayer.h"
 #include "pictures/JpegDecoder.h"
+#include "pictures/JpegRowReader.h"
 #include "pictures/PictureImage.h"
 #include "pictures/WmfPlayer.h"
 
@@ -69,23 +70,24 @@ bool endsWhole(const QByteArray& jpeg)
 
 }  // namespace
 
-// libjpeg's state between rows, reading from its own share of the data and
-// writing into the picture's pixels.
-struct PictureFile::PendingRows {
-    explicit PendingRows(const QByteArray& jpeg) : data(jpeg), decoder(bytesOf(data), kScreenLimits) {}
-    QByteArray data;
-    imagedecode::JpegDecoder decoder;
-    std::uint8_t* pixels = nullptr;
-    std::size_t stride = 0;
-};
-
 PictureFile::PictureFile(QSize fullSize, QImage image, QByteArray reducible)
     : fullSize_(fullSize), image_(std::move(image)), jpegData_(std::move(reducible))
 {
 }
 
 PictureFile::PictureFile(PictureFile&&) noexcept = default;
-PictureFile& PictureFile::operator=(PictureFile&&) noexcept = default;
+PictureFile& PictureFile::operator=(PictureFile&& other) noexcept
+{
+    // A decoding thread writes into image_'s pixels: it is stopped before
+    // they are let go.
+    pending_ = std::move(other.pending_);
+    fullSize_ = other.fullSize_;
+    image_ = std::move(other.image_);
+    jpegData_ = std::move(other.jpegData_);
+    onDemand_ = other.onDemand_;
+    whenDecoded_ = std::move(other.whenDecoded_);
+    return *this;
+}
 PictureFile::~PictureFile() = default;
 
 PictureFile PictureFile::load(const QString& path, QSize displayHint)
@@ -139,16 +141,14 @@ void PictureFile::decodeJpeg(QSize displaySize)
 {
     int scale = kJpegFullScale;
     if (onDemand_) {
-        decodeToImage([&] {
-            auto pending = std::make_unique<PendingRows>(jpegData_);
-            fullSize_ = QSize(pending->decoder.width(), pending->decoder.height());
-            scale = jpegScaleFor(fullSize_, displaySize);
-            imagedecode::Picture picture = pending->decoder.start(scale, screenOptions());
-            pending->pixels = picture.row(0);
-            pending->stride = picture.stride();
-            image_ = toImage(std::move(picture));
-            pending_ = std::move(pending);
-        });
+        pending_.reset();
+        auto pending = std::make_unique<JpegRowReader>(jpegData_);
+        fullSize_ = QSize(pending->width(), pending->height());
+        scale = jpegScaleFor(fullSize_, displaySize);
+        image_ = toImage(pending->start(scale));
+        if (whenDecoded_)
+            pending->whenDone(whenDecoded_);
+        pending_ = std::move(pending);
     } else {
         DecodedJpeg decoded = ::decodeJpeg(jpegData_, displaySize);
         fullSize_ = decoded.fullSize;
@@ -162,7 +162,21 @@ void PictureFile::decodeJpeg(QSize displaySize)
 
 int PictureFile::rowsReady() const
 {
-    return pending_ ? pending_->decoder.rowsRead() : image_.height();
+    return pending_ ? pending_->rowsReady() : image_.height();
+}
+
+bool PictureFile::isDecoded() const
+{
+    return !pending_ || pending_->isDone();
+}
+
+void PictureFile::whenDecoded(std::function<void()> done)
+{
+    whenDecoded_ = std::move(done);
+    if (pending_)
+        pending_->whenDone(whenDecoded_);
+    else if (whenDecoded_)
+        whenDecoded_();
 }
 
 void PictureFile::readRows(int rows)
@@ -170,13 +184,12 @@ void PictureFile::readRows(int rows)
     if (!pending_)
         return;
     try {
-        if (decodeToImage([&] { return pending_->decoder.readRows(pending_->pixels, pending_->stride, rows); }) <
-            image_.height())
-            return;
+        pending_->waitFor(rows);
     } catch (const EInvalidGraphic&) {
         // What was read stays; the rest of the picture stays black.
         pending_.reset();
         throw;
     }
-    pending_.reset();
+    if (pending_->rowsReady() == image_.height())
+        pending_.reset();
 }

@@ -6,7 +6,10 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+class JpegRowReader;
 
 class PictureFile {
 public:
@@ -14,9 +17,9 @@ public:
     // shown at half size or less is decoded reduced, which is much faster.
     static PictureFile load(const QString& path, QSize displayHint = {});
     // As load(), except that a whole JPEG (its data ends where the format
-    // says) is decoded as its rows are asked for: a window shows its top
-    // part before the rest is decoded. A JPEG cut short is decoded at once,
-    // so that it fails here.
+    // says) is decoded on a thread of its own, top to bottom, and open()
+    // returns at once: a window shows its top part before the rest is
+    // decoded. A JPEG cut short is decoded at once, so that it fails here.
     static PictureFile open(const QString& path, QSize displayHint = {});
 
     PictureFile(PictureFile&&) noexcept;
@@ -35,9 +38,14 @@ public:
 
     int rowsReady() const;
     bool isComplete() const { return rowsReady() == image_.height(); }
-    // Decodes until at least rows of image() are ready. Data that breaks
-    // after the picture was opened throws EInvalidGraphic; the rows read so
-    // far stay, the rest black, and the picture counts as complete.
+    // The decoding has ended: every row is ready, or the data broke.
+    bool isDecoded() const;
+    // Runs once the decoding has ended (at once when it has), on the
+    // decoding thread; again after each decoding at a larger scale.
+    void whenDecoded(std::function<void()> done);
+    // Waits until at least rows of image() are ready. Data that breaks after
+    // the picture was opened throws EInvalidGraphic; the rows read so far
+    // stay, the rest black, and the picture counts as complete.
     void readRows(int rows);
 
     // Decodes again at a larger scale when the picture is now shown larger
@@ -45,7 +53,6 @@ public:
     void ensureResolution(QSize displaySize);
 
 private:
-    struct PendingRows;
 
     PictureFile(QSize fullSize, QImage image, QByteArray reducible);
     static PictureFile read(const QString& path, QSize displayHint, bool onDemand);
@@ -55,5 +62,6 @@ private:
     QImage image_;
     QByteArray jpegData_;  // kept only while a reduced JPEG may need decoding again
     bool onDemand_ = false;
-    std::unique_ptr<PendingRows> pending_;  // while rows of a JPEG are still to be decoded
+    std::function<void()> whenDecoded_;
+    std::unique_ptr<JpegRowReader> pending_;  // while rows of a JPEG are still to be decoded
 };

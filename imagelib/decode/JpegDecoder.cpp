@@ -253,8 +253,6 @@ Picture JpegDecoder::start(int scale, const Options& options)
             picture.palette[std::size_t(i)] = Colour{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 255};
     }
     cmykRow_.assign(cmyk ? std::size_t(s.cinfo.output_width) * 4 : 0, 0);
-    if (!stepStart(s))
-        s.fail();
     return picture;
 }
 
@@ -264,11 +262,6 @@ int JpegDecoder::readRows(std::uint8_t* pixels, std::size_t stride, int until)
     ProgressReporter progress(none);
     bool cancelled = false;
     read(pixels, stride, until, progress, cancelled);
-    return rowsRead();
-}
-
-int JpegDecoder::rowsRead() const
-{
     return int(session_->cinfo.output_scanline);
 }
 
@@ -276,6 +269,12 @@ void JpegDecoder::read(std::uint8_t* pixels, std::size_t stride, int until, Prog
                        bool& cancelled)
 {
     Session& s = *session_;
+    if (!started_) {
+        // A progressive picture's scans are all read here, before its first row.
+        if (!stepStart(s))
+            s.fail();
+        started_ = true;
+    }
     if (!stepRead(s, Rows{pixels, stride}, JDIMENSION(std::max(until, 0)),
                   cmykRow_.empty() ? nullptr : cmykRow_.data(), progress, cancelled))
         s.fail();

@@ -45,9 +45,10 @@ public:
     // makes the picture (all zero) and returns it, readRows() fills rows from
     // the top into its buffer (the picture's pixels, wherever they went) until
     // `until` rows are done, and answers how many are. Failures as decode().
+    // The decoding work starts with the first readRows(): for a progressive
+    // picture that first call reads all its scans.
     Picture start(int scale, const Options& options);
     int readRows(std::uint8_t* pixels, std::size_t stride, int until);
-    int rowsRead() const;
 
     struct Session;  // libjpeg's state; only the decoder's own file knows it
 
@@ -56,6 +57,7 @@ private:
 
     std::unique_ptr<Session> session_;
     std::vector<std::uint8_t> cmykRow_;
+    bool started_ = false;
 };
 
 }  // namespace imagedecode
