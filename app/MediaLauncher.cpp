@@ -94,6 +94,8 @@ MediaLauncher::MediaLauncher(Playlist* playlist, std::function<QFileDialog*()> d
                              const Options& options, ShellState& state)
     : playlist_(playlist), dialog_(std::move(dialog)), windows_(windows), options_(options), state_(state)
 {
+    // The windows are let go before the launcher.
+    windows_.screen.Image1->onUnreadable = [this] { refusePicture(); };
 }
 
 void MediaLauncher::openFile()
@@ -145,11 +147,17 @@ bool MediaLauncher::showPicture(const QString& file)
         screen.showPicture(std::move(picture), halve);
         return true;
     } catch (const Exception&) {
-        screen.clearPicture();
-        showMessageDialog(kPictureError, MessageKind::Error);
-        screen.hide();
+        refusePicture();
         return false;
     }
+}
+
+void MediaLauncher::refusePicture()
+{
+    TForm3& screen = windows_.screen;
+    screen.clearPicture();
+    showMessageDialog(kPictureError, MessageKind::Error);
+    screen.hide();
 }
 
 bool MediaLauncher::playMusic(const QString& file)

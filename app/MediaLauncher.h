@@ -55,6 +55,9 @@ public:
 
     // Each returns whether the file is now shown or playing.
     bool showPicture(const QString& file);
+    // The picture error, the screen window emptied and hidden: for a picture
+    // that cannot be read, found so on opening or once its decoding began.
+    void refusePicture();
     bool playMusic(const QString& file);
     bool playVideo(const QString& file);
 

@@ -51,9 +51,17 @@ void TImage::finishDecoding()
 
 void TImage::readRows(int rows)
 {
+    const bool nothingDecoded = picture_->rowsReady() == 0;
     try {
         picture_->readRows(rows);
     } catch (const EInvalidGraphic&) {
+        if (nothingDecoded && onUnreadable) {
+            QTimer::singleShot(0, this, guarded([this] {
+                if (onUnreadable)
+                    onUnreadable();
+            }));
+            return;
+        }
         // Rows are read inside paint events too, where no box may open: the
         // failure is reported once the paint is over.
         QTimer::singleShot(0, this, guarded([failure = std::current_exception()] { std::rethrow_exception(failure); }));

@@ -8,7 +8,9 @@
 #include "media/TForm8.h"
 #include "platform/Errors.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImageWriter>
 
 #include <sys/stat.h>
 
@@ -128,6 +130,21 @@ TEST_F(PictureAction, BadPicturesGiveThePictureErrorAndHideTheWindow)
     huge[sof + 6] = char(0x30);
     huge[sof + 7] = char(0x75);
     huge[sof + 8] = char(0x30);  // 30000 × 30000
+    // A whole progressive JPEG whose first scan declares impossible
+    // progression parameters: it opens, and breaks once its scans are read.
+    QByteArray progressive;
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QBuffer buffer(&progressive);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        ASSERT_TRUE(writer.write(image));
+    }
+    const qsizetype scan = progressive.indexOf(QByteArray::fromHex("ffda"));
+    ASSERT_GT(scan, 0);
+    progressive[scan + 5 + 2 * progressive[scan + 4] + 1] = 5;  // Se of a DC scan must be 0
     QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
     // Opening a named pipe would wait for a writer for ever.
     ASSERT_EQ(::mkfifo(path(QStringLiteral("pipe.jpg")).toLocal8Bit().constData(), 0600), 0);
@@ -144,12 +161,15 @@ TEST_F(PictureAction, BadPicturesGiveThePictureErrorAndHideTheWindow)
         {"a folder", path(QStringLiteral("folder.jpg"))},
         {"a named pipe", path(QStringLiteral("pipe.jpg"))},
         {"30000 x 30000", bytes(QStringLiteral("giant.jpg"), huge)},
+        {"scans broken", bytes(QStringLiteral("scans.jpg"), progressive)},
         {"metafile", bytes(QStringLiteral("drawing.emf"), QByteArray(200, '\x01'))},
     };
     for (const auto& c : cases) {
         Form3->show();
         const int before = pictureErrors();
         launcher()->launch(c.file);
+        // Some break only once their decoding has begun.
+        EXPECT_TRUE(waitFor([&] { return pictureErrors() == before + 1; })) << c.name;
         EXPECT_EQ(pictureErrors(), before + 1) << c.name;
         EXPECT_FALSE(Form3->isVisible()) << c.name;
     }
