@@ -11,8 +11,15 @@
 #include <sys/stat.h>
 
 #include "platform/AudioFrames.h"
+#include "platform/GStreamerMessages.h"
 
 namespace {
+
+void initGStreamer()
+{
+    gst_init(nullptr, nullptr);
+    routeGStreamerMessages();
+}
 
 // The formats frames are delivered in: what decoders commonly give, so the
 // stream passes through untouched and each frame is converted once, where it
@@ -91,7 +98,7 @@ QString textFor(std::uint32_t code)
 
 MediaBackend::MediaBackend(QObject* parent) : QObject(parent)
 {
-    gst_init(nullptr, nullptr);
+    initGStreamer();
     // MP3 is decoded by mpg123 rather than by the general video decoders'
     // library, which an MP3 would otherwise make the program load whole.
     if (GstPluginFeature* mp3 = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec")) {
@@ -649,7 +656,7 @@ void MediaBackend::applyOutputCaps()
 
 QString MediaBackend::errorText(std::uint32_t code)
 {
-    gst_init(nullptr, nullptr);
+    initGStreamer();
     return textFor(code);
 }
 
@@ -657,7 +664,7 @@ std::unique_ptr<MediaEngine> makeMediaBackend() { return std::make_unique<MediaB
 
 void preloadMediaBackend(const std::atomic_bool& stop)
 {
-    gst_init(nullptr, nullptr);
+    initGStreamer();
     // playbin and what it builds for MP3 and WAV files and for the containers
     // of video files, the sound outputs and the picture path; one missing is
     // simply not loaded. The video decoders' library is left to the first

@@ -1,11 +1,15 @@
 // What the control reports for files it cannot play and for calls without a device.
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <functional>
 #include <set>
@@ -40,6 +44,22 @@ QByteArray unknownCodecAvi()
     QByteArray bytes = fixtureBytes(Fixture::VideoOnlyAvi);
     bytes.replace("MJPG", "QZQZ");
     return bytes;
+}
+
+// What run writes on the process's standard error, GStreamer's threads included.
+QByteArray standardErrorOf(const std::function<void()>& run)
+{
+    QTemporaryFile capture;
+    EXPECT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(capture.handle(), 2);
+    run();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    capture.seek(0);
+    return capture.readAll();
 }
 
 // A name that exists but whose bytes cannot be read: a file without
@@ -197,6 +217,34 @@ TEST(MediaPlayerErrors, EveryOperationThatNeedsADeviceRaisesAndLeavesLastErrorAl
     EXPECT_EQ(player.LastError(), MediaResult::NoDevice);
     EXPECT_EQ(player.QueryMode(), pmNotReady);
     EXPECT_EQ(player.LastError(), MediaResult::NoDevice);
+}
+
+// An AVI cut inside its first chunk declares streams that hold no chunk at
+// all; the AVI reader asserts on such a stream as it reaches the end.
+TEST(MediaPlayerErrors, ADamagedAviPlaysWithoutGStreamerAssertionsOnTheTerminal)
+{
+    const QByteArray avi = fixtureBytes(Fixture::MjpegAvi);
+    const qsizetype movi = avi.indexOf("movi");
+    ASSERT_GT(movi, 0);
+    const QString cut = writeFile(QStringLiteral("first-chunk-cut.avi"), avi.left(movi + 4 + 8 + 64));
+    const QByteArray printed = standardErrorOf([&] {
+        TMediaPlayer player;
+        player.SetFileName(cut);
+        try {
+            player.OpenMedia();
+            player.StartPlay();
+            waitFor([&] { return player.QueryMode() != pmPlaying; }, 3000);
+        } catch (const EMCIDeviceError&) {
+            // Failing to open is fine; printing assertions is not.
+        }
+    });
+    EXPECT_FALSE(printed.contains("CRITICAL")) << printed.constData();
+    EXPECT_FALSE(printed.contains("WARNING")) << printed.constData();
+
+    // Other messages of the same kind still reach the terminal.
+    const QByteArray other =
+        standardErrorOf([] { g_log("GStreamer-Base", G_LOG_LEVEL_CRITICAL, "gst_something: assertion 'x' failed"); });
+    EXPECT_TRUE(other.contains("gst_something")) << other.constData();
 }
 
 TEST(MediaPlayerErrors, ACodeWithoutTextReadsUnknownErrorCode)
