@@ -156,8 +156,10 @@ void MediaLauncher::refusePicture()
 {
     TForm3& screen = windows_.screen;
     screen.clearPicture();
-    showMessageDialog(kPictureError, MessageKind::Error);
+    // Gone before the box opens: a picture that broke once it was shown
+    // leaves no empty window behind the box.
     screen.hide();
+    showMessageDialog(kPictureError, MessageKind::Error);
 }
 
 bool MediaLauncher::playMusic(const QString& file)
