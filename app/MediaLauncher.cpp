@@ -94,7 +94,7 @@ MediaLauncher::MediaLauncher(Playlist* playlist, std::function<QFileDialog*()> d
                              const Options& options, ShellState& state)
     : playlist_(playlist), dialog_(std::move(dialog)), windows_(windows), options_(options), state_(state)
 {
-    // The windows are let go before the launcher.
+    // Set for good: the screen window is not used once the launcher is gone.
     windows_.screen.Image1->onUnreadable = [this] { refusePicture(); };
 }
 

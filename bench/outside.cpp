@@ -3,7 +3,8 @@
 // fresh process per run, a real key press (XTest) and the result detected
 // from outside (the screen window's pixels read on the X server each time it
 // reports drawing there, the first audible sample read from the sound
-// device, CPU time and context switches read from /proc). Each case runs beside its peer program in the same run.
+// device, CPU time and context switches read from /proc). Each case runs
+// beside its peer program in the same run.
 //
 //   bench_outside picture [runs [name part [other builds...]]]
 //                                  F5 -> photo painted, beside djpeg -outfile /dev/null

@@ -46,7 +46,7 @@ public:
 private:
     void decodeAll(std::uint8_t* pixels, std::size_t stride, int rows);
 
-    QByteArray data_;  // the decoder reads from this copy's bytes
+    QByteArray data_;  // keeps the bytes the decoder reads alive
     imagedecode::JpegDecoder decoder_;
     std::function<void()> whenDone_;
     std::atomic<int> rowsReady_{0};

@@ -53,7 +53,6 @@ public:
     void ensureResolution(QSize displaySize);
 
 private:
-
     PictureFile(QSize fullSize, QImage image, QByteArray reducible);
     static PictureFile read(const QString& path, QSize displayHint, bool onDemand);
     void decodeJpeg(QSize displaySize);
