@@ -94,8 +94,8 @@ void TImage::paintEvent(QPaintEvent* event)
     const QImage& image = picture_->image();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRect bounds = area.boundingRect();
-    for (int top = bounds.top(); top <= bounds.bottom();) {
-        const int end = bounds.bottom() + 1;
+    const int end = bounds.bottom() + 1;
+    for (int top = bounds.top(); top < end;) {
         const int bottom = picture_->isComplete() ? end : std::min(end, top + kBandRows);
         const qint64 rows = (qint64(bottom) * image.height() + height() - 1) / std::max(1, height()) + kFilterRows;
         readRows(int(std::min<qint64>(rows, image.height())));
