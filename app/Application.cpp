@@ -145,7 +145,6 @@ Application::Application(MediaEngineFactory engines, std::future<MainWindowReadi
 
 Application::~Application()
 {
-    finishStoreWrites();
     stopPreload_ = true;
     if (mediaPreload_.valid())
         mediaPreload_.wait();
@@ -300,7 +299,6 @@ void Application::countStartAndPlaceWindows()
         TRegistry reg;
         count = SettingsStore::countStart(reg, failure);
         state_.StartCount = count.before;
-        commitAfterFirstPaint(reg.DetachCommit());
         reportDamagedStore(reg.DamagedStoreMovedTo());
         reportReadFailure(failure);
     }
@@ -337,52 +335,8 @@ Settings Application::gathered() const
     return s;
 }
 
-// The start count is written once the main window has painted: rewriting a
-// store of megabytes would compete with the start. A failure is shown once it
-// is known, as any other.
-void Application::commitAfterFirstPaint(TRegistry::DetachedCommit commit)
-{
-    pendingCommit_.emplace(std::move(commit));
-    afterFirstPaint(Form1, [this] { startPendingCommit(); });
-}
-
-void Application::startPendingCommit()
-{
-    if (!pendingCommit_)
-        return;
-    if (storeWrite_.valid())
-        storeWrite_.get();
-    storeWrite_ = std::async(std::launch::async, [commit = std::move(*pendingCommit_)]() mutable {
-        std::exception_ptr failure;
-        try {
-            commit.run();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        const QString movedTo = commit.movedAside();
-        if (failure || !movedTo.isEmpty())
-            QMetaObject::invokeMethod(
-                qApp,
-                [failure, movedTo] {
-                    reportDamagedStore(movedTo);
-                    if (failure)
-                        safeCall([&] { std::rethrow_exception(failure); });
-                },
-                Qt::QueuedConnection);
-    });
-    pendingCommit_.reset();
-}
-
-void Application::finishStoreWrites()
-{
-    startPendingCommit();
-    if (storeWrite_.valid())
-        storeWrite_.get();
-}
-
 void Application::writeAtClose()
 {
-    finishStoreWrites();
     TRegistry reg;
     Settings s = gathered();
     // A playlist as it was read is written back only when the store has

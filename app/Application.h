@@ -6,7 +6,6 @@
 #include "Settings.h"
 #include "ShellState.h"
 #include "platform/MediaEngine.h"
-#include "platform/TRegistry.h"
 
 #include <atomic>
 #include <future>
@@ -41,9 +40,6 @@ public:
     void createWindows();
     // Destroys the windows (in reverse order of creation).
     void destroyWindows();
-    // Waits until the start count, written in the background once the main
-    // window has painted, is in the store; writes it now if it was not yet.
-    void finishStoreWrites();
     // Loads the media engine's parts on a worker thread once the main window
     // has painted, so that the first launch is not slowed by them.
     void preloadMediaWhenIdle();
@@ -59,8 +55,6 @@ private:
     void fillPlaylist();
     void countStartAndPlaceWindows();
     void writeAtClose();
-    void commitAfterFirstPaint(TRegistry::DetachedCommit commit);
-    void startPendingCommit();
     void connectWindows();
     void chooseListFont();
     void chooseListColor();
@@ -77,8 +71,6 @@ private:
     std::optional<quint64> storedPlaylist_;
     std::unique_ptr<MediaLauncher> launcher_;
     std::unique_ptr<SlideShow> slideShow_;
-    std::optional<TRegistry::DetachedCommit> pendingCommit_;
-    std::future<void> storeWrite_;
     std::future<void> mediaPreload_;
     std::atomic_bool stopPreload_{false};
 };

@@ -87,6 +87,9 @@ Settings load(TRegistry& reg, ReadFailure& failure)
 StartCount countStart(TRegistry& reg, ReadFailure& failure)
 {
     StartCount count;
+    // Read and written back under the store's lock: copies started at the
+    // same moment count a start each.
+    reg.LockStore();
     reg.OpenKey(kSettingsKey, true);
     bool counted = true;
     if (reg.ValueExists(QStringLiteral("N"))) {
@@ -101,6 +104,11 @@ StartCount countStart(TRegistry& reg, ReadFailure& failure)
         const int next = count.before == std::numeric_limits<int>::max() ? count.before : count.before + 1;
         reg.WriteInteger(QStringLiteral("N"), next);
         count.first = reg.ReadInteger(QStringLiteral("N")) == 1;
+    }
+    try {
+        reg.CloseKey();
+    } catch (const ERegistryException& e) {
+        failure.keep(e.message());
     }
     return count;
 }

@@ -34,8 +34,9 @@ struct StartCount {
     int before = 0;     // the stored count before this start
     bool first = false; // the count now stored is 1
 };
-// Counts the start in reg, creating the key when absent; a counter of another
-// type is not counted. The caller commits the count (CloseKey, DetachCommit).
+// Counts the start in reg under the store's lock, creating the key when
+// absent, and commits it; a counter of another type is not counted. A
+// counter that cannot be read or written is kept in failure. Closes the key.
 StartCount countStart(TRegistry& reg, ReadFailure& failure);
 
 // The other windows' places (music, screen, settings dialog, video,

@@ -317,6 +317,13 @@ RegKey* parseSection(const QByteArray& line, RegKey& root)
 
 namespace RegistryText {
 
+QByteArray valueText(const RegValue& value)
+{
+    QByteArray text;
+    appendValueText(text, value);
+    return text;
+}
+
 QByteArray write(const RegKey& root)
 {
     Writer<const RegKey> writer(root);

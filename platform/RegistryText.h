@@ -25,6 +25,9 @@ inline constexpr char rootName[] = "HKEY_CURRENT_USER";
 // An elided value cannot be written this way.
 QByteArray write(const RegKey& root);
 
+// The text of a value after "=", as write() gives it.
+QByteArray valueText(const RegValue& value);
+
 // Writes root, copying each elided value's text from source, the store text
 // the tree was read from or last written to, and records in root where each
 // value's text now stands. Nothing when an elided value's text lies outside

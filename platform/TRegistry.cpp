@@ -148,37 +148,30 @@ void TRegistry::KeepStringUtf8(const QString& name, const std::function<QByteArr
     changes_.push_back(std::move(change));
 }
 
-void TRegistry::CloseKey()
+bool TRegistry::LockStore()
 {
-    DetachedCommit commit = DetachCommit();
-    // What the commit learnt of the file is this accessor's, failed or not.
-    const auto keep = qScopeGuard([&] { store_ = commit.store_; });
-    commit.run();
+    current_ = nullptr;
+    currentPath_.clear();
+    changes_.clear();
+    const bool locked = store_.lock();
+    root_ = store_.load();
+    return locked;
 }
 
-TRegistry::DetachedCommit TRegistry::DetachCommit()
+void TRegistry::CloseKey()
 {
     std::vector<RegChange> changes;
     changes.swap(changes_);
     current_ = nullptr;
     currentPath_.clear();
+    const auto unlock = qScopeGuard([this] { store_.unlock(); });
     QString first;
     for (const RegChange& c : changes)
         if (c.value || c.makeKept) {
             first = c.value ? c.value->name : c.keptName;
             break;
         }
-    return DetachedCommit(store_, std::move(changes), first);
-}
-
-TRegistry::DetachedCommit::DetachedCommit(UserRegistry store, std::vector<RegChange> changes, QString firstValueName)
-    : store_(std::move(store)), changes_(std::move(changes)), firstValueName_(std::move(firstValueName))
-{
-}
-
-void TRegistry::DetachedCommit::run()
-{
-    store_.commit(changes_, firstValueName_);
+    store_.commit(changes, first);
 }
 
 QString TRegistry::CurrentPath() const

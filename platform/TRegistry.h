@@ -54,34 +54,24 @@ public:
     // WriteStringUtf8. Raises as the writes do.
     void KeepStringUtf8(const QString& name, const std::function<QByteArray()>& make);
 
-    // Commits this accessor's writes and closes the open key. A failed commit
-    // raises "Failed to set data for '%s'" with the first value written; the
-    // writes are dropped and the file keeps its old content.
+    // From now until CloseKey (or the accessor's end) holds the store's lock
+    // and shows the store as it is now: a value read and written back in
+    // between, as a counter is, cannot lose another running copy's change of
+    // it. Closes the open key and drops writes not committed. False when the
+    // lock cannot be had; CloseKey then fails.
+    bool LockStore();
+
+    // Commits this accessor's writes, closes the open key and lets the
+    // store's lock go. A failed commit raises "Failed to set data for '%s'"
+    // with the first value written; the writes are dropped and the file keeps
+    // its old content.
     void CloseKey();
-
-    // The commit of CloseKey taken out of the accessor, so that the file can
-    // be written elsewhere, on another thread: the key is closed at once.
-    class DetachedCommit {
-    public:
-        // Raises as CloseKey does.
-        void run();
-        // Where the commit moved a damaged store file; empty when it did not.
-        const QString& movedAside() const { return store_.movedAside(); }
-
-    private:
-        friend class TRegistry;
-        DetachedCommit(UserRegistry store, std::vector<RegChange> changes, QString firstValueName);
-        UserRegistry store_;
-        std::vector<RegChange> changes_;
-        QString firstValueName_;
-    };
-    DetachedCommit DetachCommit();
 
     // "\Qx\настройки"-style path of the open key; empty when none is open.
     QString CurrentPath() const;
 
-    // Where a damaged store file was moved when this accessor read it (or
-    // committed); empty when it was not.
+    // Where a damaged store file was last moved when this accessor read it
+    // (or committed); empty when it was not.
     QString DamagedStoreMovedTo() const { return store_.movedAside(); }
 
 private:

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -26,45 +27,17 @@ namespace {
 
 constexpr int lockWaitMs = 5000;
 constexpr time_t kStillSeconds = 2;
+// A temporary file of a commit is written in one go and renamed at once; one
+// not written to for this long was left by a commit that was killed.
+constexpr time_t kStaleTemporarySeconds = 10 * 60;
+// Digits are overwritten in place only within this much of the file; more
+// is rewritten whole.
+constexpr qsizetype kLargestPatchSpan = 64 * 1024;
 
 std::unique_ptr<RegKey> emptyStore()
 {
     return std::make_unique<RegKey>(QString::fromLatin1(RegistryText::rootName));
 }
-
-// An exclusive advisory lock on the store's lock file, held for the life of
-// the object. The data file itself cannot carry the lock: it is replaced.
-class StoreLock {
-public:
-    explicit StoreLock(const QString& path)
-    {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0)
-            return;
-        // Another copy holds it only for the moment of its own commit.
-        for (int waited = 0; waited < lockWaitMs; waited += 10) {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-                locked_ = true;
-                return;
-            }
-            if (errno != EWOULDBLOCK && errno != EINTR)
-                return;
-            QThread::msleep(10);
-        }
-    }
-    ~StoreLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);  // closing releases the lock
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-    bool locked() const { return locked_; }
-
-private:
-    int fd_ = -1;
-    bool locked_ = false;
-};
 
 bool writeAll(int fd, const QByteArray& bytes)
 {
@@ -82,24 +55,51 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
-// Writes bytes to a temporary file beside path, syncs it and renames it over
-// path: readers see either the old file or the new one, never a part.
-bool replaceFile(const QString& path, const QByteArray& bytes)
+QByteArray folderOf(const QByteArray& path)
 {
-    QByteArray temp = QFile::encodeName(path) + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The file that holds the store: path itself, or, when path is a symbolic
+// link, the file the links lead to (which need not exist yet). Nothing for a
+// loop of links.
+std::optional<QByteArray> storeTarget(const QString& path)
+{
+    QByteArray file = QFile::encodeName(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(file.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return file;
+        QByteArray link(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(file.constData(), link.data(), size_t(link.size()));
+        if (n <= 0 || n >= link.size())
+            return std::nullopt;
+        link.truncate(n);
+        file = link.startsWith('/') ? link : folderOf(file) + '/' + link;
+    }
+    return std::nullopt;
+}
+
+// Writes bytes to a temporary file beside target, syncs it and renames it
+// over target: readers see either the old file or the new one, never a part.
+bool replaceFile(const QByteArray& target, const QByteArray& bytes)
+{
+    static constexpr char suffix[] = ".tmp";
+    QByteArray temp = target + '.' + UserRegistry::kTemporaryTag + "XXXXXX" + suffix;
+    const int fd = ::mkostemps(temp.data(), int(sizeof suffix - 1), O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.constData(), QFile::encodeName(path).constData()) == 0;
+    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
     if (!ok) {
         ::unlink(temp.constData());
         return false;
     }
     // The new file is in place whatever this says; it only hurries the
     // rename itself to the disk.
-    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_CLOEXEC);
+    const int dir = ::open(folderOf(target).constData(), O_RDONLY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -189,7 +189,193 @@ private:
     std::map<QString, Entry> entries_;
 };
 
+// One number whose digits a commit overwrites in place: its text in the
+// file, "dword:" and eight digits, before and after.
+struct Patch {
+    QStringList keyPath;
+    QString name;
+    qsizetype offset = 0;
+    QByteArray before, after;
+};
+
+// The edits that turn the file, read into root, into root with changes
+// applied, when every change that changes anything writes a number over a
+// number whose text stands in the file as the program writes it: only
+// digits change then. Nothing when some change needs more.
+std::optional<std::vector<Patch>> digitPatches(const RegKey& root, const std::vector<RegChange>& changes)
+{
+    std::vector<Patch> patches;
+    for (const RegChange& change : changes) {
+        const RegKey* key = &root;
+        for (const QString& name : change.keyPath)
+            if (key = key->subKey(name); !key)
+                return std::nullopt;
+        if (change.value) {
+            const RegValue& now = *change.value;
+            const RegValue* old = key->value(now.name);
+            if (!old || old->elided || old->name != now.name)
+                return std::nullopt;
+            if (old->type == now.type && old->data == now.data)
+                continue;
+            const bool numbers = old->type == rtDWord && now.type == rtDWord && old->data.size() == 4
+                                 && now.data.size() == 4 && old->textOffset >= 0;
+            if (!numbers)
+                return std::nullopt;
+            Patch patch{change.keyPath, now.name, old->textOffset, RegistryText::valueText(*old),
+                        RegistryText::valueText(now)};
+            if (old->textLength != patch.before.size() || patch.after.size() != patch.before.size())
+                return std::nullopt;
+            patches.push_back(std::move(patch));
+        } else if (change.makeKept) {
+            const RegValue* kept = key->value(change.keptName);
+            if (!kept || !kept->elided)
+                return std::nullopt;
+        }
+    }
+    return patches;
+}
+
+enum class Patched { No, Remembered, Unremembered };
+
+// Overwrites the patches' digits in the file at path, when it is still the
+// file of stamp and holds their old text: one write of at most
+// kLargestPatchSpan bytes. It is not synced: whatever part of it reaches the
+// disk leaves a whole file. The file's modification time is then set past
+// every earlier one, so a copy of the program that remembered an earlier
+// version never takes this one for it, however soon it comes; where the file
+// system cannot keep that time, the file is written but not remembered.
+Patched patchInPlace(const QString& path, const FileStamp& stamp, const std::vector<Patch>& patches,
+                     FileStamp& written)
+{
+    qsizetype first = patches.front().offset;
+    qsizetype end = first;
+    for (const Patch& p : patches) {
+        first = std::min(first, p.offset);
+        end = std::max(end, p.offset + p.before.size());
+    }
+    if (end - first > kLargestPatchSpan)
+        return Patched::No;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return Patched::No;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(FileStamp::of(st) == stamp))
+        return Patched::No;
+    QByteArray span(end - first, Qt::Uninitialized);
+    if (::pread(fd, span.data(), size_t(span.size()), first) != span.size())
+        return Patched::No;
+    for (const Patch& p : patches)
+        if (QByteArrayView(span).sliced(p.offset - first, p.before.size()) != p.before)
+            return Patched::No;
+    for (const Patch& p : patches)
+        span.replace(p.offset - first, p.after.size(), p.after);
+    if (::pwrite(fd, span.constData(), size_t(span.size()), first) != span.size())
+        return Patched::No;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    timespec later = stamp.modified;
+    if (++later.tv_nsec == 1000000000) {
+        later.tv_nsec = 0;
+        ++later.tv_sec;
+    }
+    const bool nowIsLater = now.tv_sec > later.tv_sec || (now.tv_sec == later.tv_sec && now.tv_nsec > later.tv_nsec);
+    const timespec mark = nowIsLater ? now : later;
+    const timespec times[2] = {{0, UTIME_OMIT}, mark};
+    if (::futimens(fd, times) != 0 || ::fstat(fd, &st) != 0 || st.st_mtim.tv_sec != mark.tv_sec
+        || st.st_mtim.tv_nsec != mark.tv_nsec)
+        return Patched::Unremembered;
+    written = FileStamp::of(st);
+    return Patched::Remembered;
+}
+
+// Writes root, changed by patches, into the file of stamp by overwriting the
+// patches' digits; false when that cannot be done.
+bool writeInPlace(const QString& path, RegKey& root, const FileStamp& stamp, const std::vector<Patch>& patches)
+{
+    if (patches.empty())
+        return false;
+    FileStamp written;
+    switch (patchInPlace(path, stamp, patches, written)) {
+    case Patched::No:
+        return false;
+    case Patched::Unremembered:
+        Snapshots::instance().forget(path);
+        return true;
+    case Patched::Remembered:
+        break;
+    }
+    // The values stand where they stood.
+    for (const Patch& p : patches) {
+        RegKey* key = &root;
+        for (const QString& name : p.keyPath)
+            key = key->subKey(name);
+        RegValue placed = *key->value(p.name);
+        placed.textOffset = p.offset;
+        placed.textLength = p.after.size();
+        key->setValue(std::move(placed));
+    }
+    Snapshots::instance().remember(path, written, root);
+    return true;
+}
+
+// Temporary files are only ever made by the holder of the lock and renamed
+// away at once: one of ours found while holding it, and no longer written
+// to, was left by a commit that was killed. Nothing else beside the store is
+// touched, whatever its name.
+void removeStaleTemporaries(const QByteArray& target)
+{
+    const QFileInfo info(QFile::decodeName(target));
+    const QString prefix = info.fileName() + QLatin1Char('.') + QLatin1String(UserRegistry::kTemporaryTag);
+    static const QRegularExpression rest(QStringLiteral("^[A-Za-z0-9]{6}\\.tmp$"));
+    const QDir dir = info.absoluteDir();
+    const time_t now = ::time(nullptr);
+    for (const QString& candidate : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!candidate.startsWith(prefix) || !rest.match(QStringView(candidate).mid(prefix.size())).hasMatch())
+            continue;
+        const QByteArray file = QFile::encodeName(dir.filePath(candidate));
+        struct stat st {};
+        if (::lstat(file.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && now - st.st_mtime >= kStaleTemporarySeconds)
+            ::unlink(file.constData());
+    }
+}
+
 }  // namespace
+
+// An exclusive advisory lock on the store's lock file, held for the life of
+// the object. The data file itself cannot carry the lock: it is replaced.
+class UserRegistry::Lock {
+public:
+    explicit Lock(const QString& path)
+    {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0)
+            return;
+        // Another copy holds it only for the moment of its own commit.
+        for (int waited = 0; waited < lockWaitMs; waited += 10) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                locked_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return;
+            QThread::msleep(10);
+        }
+    }
+    ~Lock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // closing releases the lock
+    }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
 
 bool applyChange(RegKey& root, const RegChange& change)
 {
@@ -261,7 +447,7 @@ UserRegistry::ReadResult UserRegistry::readText(QByteArray& text, struct stat& s
     return ReadResult::Parsed;
 }
 
-UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
+UserRegistry::ReadResult UserRegistry::read(RegKey& root, struct stat* stOut) const
 {
     QByteArray text;
     struct stat st {};
@@ -269,6 +455,8 @@ UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
         return result;
     if (!RegistryText::read(text, root))
         return ReadResult::Damaged;
+    if (stOut)
+        *stOut = st;
     // A file changed within the last moments may change again within the
     // same tick of the file system's clock, unseen by its stamp; it is only
     // remembered once it has been still for a while. (A file this process
@@ -280,38 +468,44 @@ UserRegistry::ReadResult UserRegistry::read(RegKey& root) const
     return ReadResult::Parsed;
 }
 
-bool UserRegistry::moveAside()
+// A damaged file linked to as the store is moved aside in its own folder:
+// the link then leads to the new store.
+bool UserRegistry::moveAside(const QByteArray& target)
 {
-    const QString stem = path_ + QStringLiteral(".damaged-")
-                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString target = stem;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = stem + QLatin1Char('-') + QString::number(n);
-    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(target).constData()) != 0)
+    const QByteArray stem =
+        target + ".damaged-" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
+    QByteArray aside = stem;
+    struct stat st {};
+    for (int n = 2; ::lstat(aside.constData(), &st) == 0; ++n)
+        aside = stem + '-' + QByteArray::number(n);
+    if (::rename(target.constData(), aside.constData()) != 0)
         return false;
     Snapshots::instance().forget(path_);
-    movedAside_ = target;
+    movedAside_ = QFile::decodeName(aside);
     return true;
 }
 
-// Temporary files are only ever made by the holder of the lock: one found
-// while holding it was left by a commit that was killed.
-void UserRegistry::removeStaleTemporaries() const
+std::shared_ptr<UserRegistry::Lock> UserRegistry::takeLock() const
 {
-    const QFileInfo info(path_);
-    const QString name = info.fileName();
-    static const QRegularExpression suffix(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
-    const QDir dir = info.absoluteDir();
-    const QStringList candidates =
-        dir.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& candidate : candidates)
-        if (suffix.match(QStringView(candidate).mid(name.size())).hasMatch())
-            ::unlink(QFile::encodeName(dir.filePath(candidate)).constData());
+    return lock_ ? lock_ : std::make_shared<Lock>(path_ + QStringLiteral(".lock"));
+}
+
+bool UserRegistry::lock()
+{
+    // The first start counts itself before anything made the folder.
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    unlock();
+    lock_ = std::make_shared<Lock>(path_ + QStringLiteral(".lock"));
+    return lock_->locked();
+}
+
+void UserRegistry::unlock()
+{
+    lock_.reset();
 }
 
 std::unique_ptr<RegKey> UserRegistry::load(Detail detail)
 {
-    movedAside_.clear();
     if (detail == Detail::Remembered)
         if (const auto stamp = stampOf(path_))
             if (auto remembered = Snapshots::instance().find(path_, *stamp))
@@ -323,10 +517,11 @@ std::unique_ptr<RegKey> UserRegistry::load(Detail detail)
     // Without the lock another copy might be replacing the file right now;
     // and a folder that refuses the lock refuses the rename too: the damaged
     // file then stays where it is and the commit refuses to replace it.
-    StoreLock lock(path_ + QStringLiteral(".lock"));
-    if (lock.locked() && read(*root) == ReadResult::Damaged) {
+    const auto lock = takeLock();
+    if (lock->locked() && read(*root) == ReadResult::Damaged) {
         root = emptyStore();
-        moveAside();
+        if (const auto target = storeTarget(path_))
+            moveAside(*target);
     }
     return root;
 }
@@ -335,16 +530,18 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
 {
     if (changes.empty())
         return;
-    movedAside_.clear();
     const auto fail = [&] {
         throw ERegistryException(Exception::format(QStringLiteral("Failed to set data for '%s'"), firstValueName));
     };
     if (!QDir().mkpath(QFileInfo(path_).absolutePath()))
         fail();
-    StoreLock lock(path_ + QStringLiteral(".lock"));
-    if (!lock.locked())
+    const auto lock = takeLock();
+    if (!lock->locked())
         fail();
-    removeStaleTemporaries();
+    const std::optional<QByteArray> target = storeTarget(path_);
+    if (!target)
+        fail();
+    removeStaleTemporaries(*target);
     // The file as this process last saw it, when it is still that file: the
     // values it did not remember are copied from the file's text unparsed,
     // and a file that would not change is left as it is.
@@ -354,12 +551,17 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
     if (stamp)
         root = Snapshots::instance().find(path_, *stamp);
     if (root) {
+        const auto patches = digitPatches(*root, changes);
         bool changed = false;
         for (const RegChange& change : changes)
             changed = applyChange(*root, change) || changed;
         // Values that are all as the file holds them (a close that changed
         // nothing) leave it as it is, not even read again.
         if (!changed)
+            return;
+        // Numbers that changed (the start count, a window's place) cost
+        // their digits, not a rewrite of a store of megabytes.
+        if (patches && writeInPlace(path_, *root, *stamp, *patches))
             return;
         QByteArray source;
         struct stat st {};
@@ -373,24 +575,29 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
     }
     if (!text) {
         root = emptyStore();
-        switch (read(*root)) {
+        struct stat st {};
+        const ReadResult result = read(*root, &st);
+        switch (result) {
         case ReadResult::Unreadable:
             fail();
             break;
         case ReadResult::Damaged:
             root = emptyStore();
-            if (!moveAside())
+            if (!moveAside(*target))
                 fail();
             break;
         case ReadResult::Missing:
         case ReadResult::Parsed:
             break;
         }
+        const auto patches = result == ReadResult::Parsed ? digitPatches(*root, changes) : std::nullopt;
         for (const RegChange& change : changes)
             applyChange(*root, change);
+        if (patches && writeInPlace(path_, *root, FileStamp::of(st), *patches))
+            return;
         text = RegistryText::rewrite(*root, {});
     }
-    if (!replaceFile(path_, *text))
+    if (!replaceFile(*target, *text))
         fail();
     // Under the lock nobody else can have replaced it since.
     if (const auto written = stampOf(path_))

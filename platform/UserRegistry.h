@@ -1,10 +1,16 @@
 #pragma once
 // The per-user registry file: $XDG_CONFIG_HOME/kaleidor/user.reg (or
-// ~/.config/kaleidor/user.reg). Read without locking, since it is only ever
-// replaced whole; changed under an advisory lock by re-reading the newest
-// file, replaying one accessor's changes on it and renaming a synced
-// temporary file over it, so running copies of the program never lose each
-// other's values and a failed commit leaves the old file complete.
+// ~/.config/kaleidor/user.reg). Read without locking, since every change
+// leaves a complete file; changed under an advisory lock by re-reading the
+// newest file, replaying one accessor's changes on it and either renaming a
+// synced temporary file over it, or, when only numbers change to numbers of
+// the same width, overwriting their digits in place (any mix of old and new
+// digits is still a whole file). So running copies of the program never lose
+// each other's values and a failed commit leaves a complete file.
+//
+// A store that is a symbolic link (dotfile managers keep it elsewhere) is
+// written through the link: the file it leads to is replaced in its own
+// folder, and the link stays as it is.
 //
 // The last state this process read or wrote is remembered, keyed by the
 // file's identity, size and times: while the file is unchanged it is not
@@ -68,17 +74,32 @@ public:
     // when the file cannot be written; the old file then stays as it was.
     void commit(const std::vector<RegChange>& changes, const QString& firstValueName);
 
-    // Where a damaged file was moved by the last load or commit; empty when
-    // none was.
+    // Takes the store's lock, waiting a few seconds for another copy's
+    // commit, and holds it until unlock() (copies of this object share it):
+    // a value read by load() and written back by commit() meanwhile cannot
+    // lose another copy's change of it. False when the lock cannot be had;
+    // commits then fail until unlock().
+    bool lock();
+    void unlock();
+
+    // Where a damaged file was last moved by this object's loads and
+    // commits; empty when none was.
     const QString& movedAside() const { return movedAside_; }
 
+    // Commits leave temporary files named after the store with this between
+    // a dot and six letters or digits, and ".tmp" after them; a name nobody
+    // else gives a file.
+    static constexpr char kTemporaryTag[] = "kaleidor-commit-";
+
 private:
+    class Lock;
     enum class ReadResult { Missing, Parsed, Damaged, Unreadable };
     ReadResult readText(QByteArray& text, struct stat& st) const;
-    ReadResult read(RegKey& root) const;
-    bool moveAside();
-    void removeStaleTemporaries() const;
+    ReadResult read(RegKey& root, struct stat* st = nullptr) const;
+    std::shared_ptr<Lock> takeLock() const;
+    bool moveAside(const QByteArray& target);
 
     QString path_;
     QString movedAside_;
+    std::shared_ptr<Lock> lock_;  // while held by lock()
 };

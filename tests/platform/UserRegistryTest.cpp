@@ -14,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #include <sys/resource.h>
 #include <thread>
@@ -408,11 +411,12 @@ TEST(UserRegistry, StoreWithOtherLineEndsIsReadAndKept)
         ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), false));
         EXPECT_EQ(reg.ReadInteger(QStringLiteral("N")), 4);
         reg.WriteInteger(QStringLiteral("N"), 5);
+        reg.WriteString(QStringLiteral("Z"), QStringLiteral("2"));  // not a change of digits: rewritten
         reg.CloseKey();
     }
     const QByteArray now = readFile(file);
     EXPECT_TRUE(now.contains("\"Playlist\"=\"/a.jpg\\r\\n\"\n")) << now.toStdString();
-    EXPECT_TRUE(now.contains("\"N\"=dword:00000005\n")) << now.toStdString();
+    EXPECT_TRUE(now.contains("\"N\"=dword:00000005\n\"Z\"=\"2\"\n")) << now.toStdString();
 }
 
 // What cannot be read whole is moved aside before anything replaces it; a
@@ -434,23 +438,160 @@ TEST(UserRegistry, StoreThatIsNotARegularFileIsMovedAsideWithoutBlocking)
     EXPECT_TRUE(readFile(file).contains("\"N\"=dword:00000001"));
 }
 
-TEST(UserRegistry, CommitRemovesTemporaryFilesAKilledCommitLeft)
+// A commit removes the temporary file a killed commit of ours left, once no
+// commit can still be writing it; every other file beside the store stays,
+// whatever its name.
+TEST(UserRegistry, CommitRemovesOnlyItsOwnStaleTemporaryFiles)
 {
     TempConfigHome home;
     const QString file = UserRegistry::defaultPath();
     writeFile(file, "[HKEY_CURRENT_USER\\Qx]\n\"N\"=dword:00000001\n");
-    for (const char* left : {".Ab12xY", ".000000", ".damaged-20260101-120000", ".lock", ".Ab12x", ".Ab12xYZ", "x.Ab12xY"})
-        writeFile(file + QString::fromLatin1(left), "left");
+    const QString ours = QStringLiteral("user.reg.") + QLatin1String(UserRegistry::kTemporaryTag);
+    const QString stale = ours + "Ab12xY.tmp";
+    const QString fresh = ours + "Zz09Qq.tmp";  // a commit may be writing it now
+    const QStringList others = {"user.reg.backup", "user.reg.old001", "user.reg.2024ok", "user.reg.Ab12xY",
+                                "user.reg.damaged-20260101-120000", ours + "Ab12x.tmp", ours + "Ab12xYZ.tmp",
+                                ours + "Ab12xY", "x" + stale};
+    const QDir folder(QFileInfo(file).absolutePath());
+    const timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const QString& name : others + QStringList{stale, fresh}) {
+        writeFile(folder.filePath(name), "the user's");
+        if (name != fresh)
+            ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(folder.filePath(name)).constData(), anHourAgo, 0), 0);
+    }
     {
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
         reg.WriteInteger(QStringLiteral("N"), 2);
         reg.CloseKey();
     }
-    QStringList left = QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files);
+    QStringList left = folder.entryList(QDir::Files);
+    QStringList expected = others + QStringList{fresh, "user.reg", "user.reg.lock"};
     left.sort();
-    EXPECT_EQ(left, QStringList({"user.reg", "user.reg.Ab12x", "user.reg.Ab12xYZ", "user.reg.damaged-20260101-120000",
-                                 "user.reg.lock", "user.regx.Ab12xY"}));
+    expected.sort();
+    EXPECT_EQ(left, expected);
+    for (const QString& name : others)
+        EXPECT_EQ(readFile(folder.filePath(name)), "the user's") << name.toStdString();
+}
+
+// A store that is a symbolic link is written through it: the file it leads
+// to is replaced in its own folder or has its digits changed in place, a
+// damaged one is moved aside there, and the link stays as it is.
+TEST(UserRegistry, LinkedStoreIsWrittenThroughTheLink)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    const QString dotfiles = home.path() + QStringLiteral("/dotfiles");
+    const QString target = dotfiles + QStringLiteral("/kaleidor.reg");
+    writeFile(target, "[HKEY_CURRENT_USER\\Qx]\n\"N\"=dword:00000001\n");
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    ASSERT_EQ(::symlink("../../dotfiles/kaleidor.reg", QFile::encodeName(file).constData()), 0);
+    const auto commit = [](const std::function<void(TRegistry&)>& write) {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), true));
+        write(reg);
+        reg.CloseKey();
+    };
+    const auto linkIntact = [&] {
+        EXPECT_TRUE(QFileInfo(file).isSymLink());
+        EXPECT_EQ(QFileInfo(file).symLinkTarget(), target);
+    };
+    commit([](TRegistry& reg) { reg.WriteInteger(QStringLiteral("N"), 2); });  // digits only
+    linkIntact();
+    EXPECT_TRUE(readFile(target).contains("\"N\"=dword:00000002\n"));
+    commit([](TRegistry& reg) { reg.WriteString(QStringLiteral("Z"), QStringLiteral("5")); });  // rewritten
+    linkIntact();
+    EXPECT_TRUE(readFile(target).contains("\"N\"=dword:00000002\n\"Z\"=\"5\"\n")) << readFile(target).toStdString();
+    EXPECT_EQ(QDir(dotfiles).entryList(QDir::Files), QStringList{"kaleidor.reg"});
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::System),
+              QStringList({"user.reg", "user.reg.lock"}));
+
+    writeFile(target, "damaged [[[\n");
+    QString aside;
+    commit([&](TRegistry& reg) {
+        aside = reg.DamagedStoreMovedTo();
+        reg.WriteInteger(QStringLiteral("N"), 1);
+    });
+    linkIntact();
+    EXPECT_EQ(QFileInfo(aside).absolutePath(), dotfiles);
+    EXPECT_EQ(readFile(aside), "damaged [[[\n");
+    EXPECT_TRUE(readFile(target).contains("\"N\"=dword:00000001\n"));
+}
+
+// A number changed to a number of the same width has its digits overwritten
+// in place; the file is neither replaced nor otherwise changed. Any other
+// change, or a number written by hand in another form, rewrites the file.
+TEST(UserRegistry, NumbersAreChangedInPlaceEverythingElseRewritesTheFile)
+{
+    TempConfigHome home;
+    const QString file = UserRegistry::defaultPath();
+    const QByteArray text = "[HKEY_CURRENT_USER\\Qx]\n\"Playlist\"=\"/a.mp3\\r\\n\"\n\"N\"=dword:00000009\n"
+                            "\"Hand\"=DWORD:0000000A\n";
+    const auto inode = [&] {
+        struct stat st {};
+        EXPECT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+        return st.st_ino;
+    };
+    const struct {
+        const char* what;
+        std::function<void(TRegistry&)> write;
+        bool inPlace;
+        QByteArray now;  // the line that changed
+    } cases[] = {
+        {"a number", [](TRegistry& r) { r.WriteInteger(QStringLiteral("N"), 0x7fffffff); }, true,
+         "\"N\"=dword:7fffffff\n"},
+        {"a number written by hand", [](TRegistry& r) { r.WriteInteger(QStringLiteral("Hand"), 11); }, false,
+         "\"Hand\"=dword:0000000b\n"},
+        {"a number made a text", [](TRegistry& r) { r.WriteString(QStringLiteral("N"), QStringLiteral("9")); }, false,
+         "\"N\"=\"9\"\n"},
+        {"a new number", [](TRegistry& r) { r.WriteInteger(QStringLiteral("M"), 1); }, false,
+         "\"M\"=dword:00000001\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(file, text);
+        const ino_t before = inode();
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx"), false));
+        c.write(reg);
+        reg.CloseKey();
+        const QByteArray now = readFile(file);
+        EXPECT_TRUE(now.contains(c.now)) << now.toStdString();
+        EXPECT_EQ(inode() == before, c.inPlace);
+        if (c.inPlace)
+            EXPECT_EQ(QByteArray(now).replace("7fffffff", "00000009"), text);
+    }
+}
+
+// A copy of the program that remembered the store sees another copy's
+// change of its digits however soon after its own it comes: the file's
+// size and identity stay, only its times tell the versions apart.
+TEST(UserRegistry, DigitsChangedInPlaceByAnotherCopyAreSeenAtOnce)
+{
+    TempConfigHome home;
+    const auto count = [] {
+        TRegistry reg;
+        reg.LockStore();
+        if (!reg.OpenKey(QStringLiteral("\\Qx"), true))
+            return -1;
+        const int n = reg.ValueExists(QStringLiteral("N")) ? reg.ReadInteger(QStringLiteral("N")) : 0;
+        reg.WriteInteger(QStringLiteral("N"), n + 1);
+        reg.CloseKey();
+        return n;
+    };
+    count();
+    constexpr int rounds = 5;
+    for (int round = 0; round < rounds; ++round) {
+        EXPECT_EQ(count(), 1 + 2 * round);  // this process remembers what it wrote
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            ::_exit(count() == 2 + 2 * round ? 0 : 1);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(count(), 1 + 2 * rounds);
 }
 
 // Large values are not remembered between reads: a later accessor still reads
