@@ -1,36 +1,25 @@
 #include "SingleInstance.h"
 
-#include <QDir>
-#include <QLocalServer>
+#include "platform/PrivateSocket.h"
+
 #include <QLocalSocket>
+#include <QTimer>
 #include <QtEndian>
+
+#include <optional>
 
 #include <unistd.h>
 
 namespace {
-// A hand-over is a list of paths; anything larger than this is not one.
-constexpr qint64 kMaxMessage = 16 * 1024 * 1024;
+
 constexpr char kAck = '1';
-}  // namespace
 
-SingleInstance::SingleInstance(QString socketPath, QObject* parent)
-    : QObject(parent), socketPath_(std::move(socketPath))
-{
-}
-
-SingleInstance::~SingleInstance() = default;
-
-QString SingleInstance::defaultSocketPath()
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime + QStringLiteral("/kaleidor.socket");
-    return QDir::tempPath() + QStringLiteral("/kaleidor-%1.socket").arg(::getuid());
-}
-
-namespace {
 // A hand-over is one frame: its length (4 bytes, big-endian), then each name
-// as a kind byte ('F' found, 'M' missing), its UTF-8 text and a NUL.
+// as a kind byte ('F' found, 'M' missing), its UTF-8 text and a NUL; a count
+// of names left out is 'D' with the number in decimal. An empty frame only
+// asks for the main window.
+constexpr qsizetype kMaxPayload = kMaxNamedBytes + 2 * qsizetype(kMaxNamedFiles) + 16;
+
 QByteArray encodeFrame(const NamedFiles& files)
 {
     QByteArray payload;
@@ -40,89 +29,133 @@ QByteArray encodeFrame(const NamedFiles& files)
             payload.append(name.toUtf8());
             payload.append('\0');
         }
+    if (files.dropped > 0)
+        payload.append('D').append(QByteArray::number(files.dropped)).append('\0');
     QByteArray frame(4, '\0');
     qToBigEndian(quint32(payload.size()), frame.data());
     return frame + payload;
 }
 
-// False when the payload is not a list of names.
-bool decodePayload(const QByteArray& payload, NamedFiles& files)
+// Nothing when the payload is not a list of names within the limits.
+std::optional<NamedFiles> decodePayload(QByteArrayView payload)
 {
+    NamedFiles files;
     if (!payload.isEmpty() && !payload.endsWith('\0'))
-        return false;
-    for (const QByteArray& item : payload.split('\0')) {
-        if (item.isEmpty())
+        return std::nullopt;
+    int names = 0;
+    for (qsizetype start = 0; start < payload.size();) {
+        const qsizetype end = payload.indexOf('\0', start);
+        const QByteArrayView item = payload.sliced(start, end - start);
+        start = end + 1;
+        if (item.isEmpty() || item.size() - 1 > kMaxNameBytes)
+            return std::nullopt;
+        const QByteArrayView text = item.sliced(1);
+        if (item[0] == 'D') {
+            bool ok = false;
+            files.dropped = text.toByteArray().toInt(&ok);
+            if (!ok || files.dropped < 0)
+                return std::nullopt;
             continue;
-        const QString name = QString::fromUtf8(item.constData() + 1, item.size() - 1);
-        if (item[0] == 'F')
-            files.found.append(name);
-        else if (item[0] == 'M')
-            files.missing.append(name);
-        else
-            return false;
+        }
+        if (++names > kMaxNamedFiles || (item[0] != 'F' && item[0] != 'M'))
+            return std::nullopt;
+        (item[0] == 'F' ? files.found : files.missing).append(QString::fromUtf8(text));
     }
-    return true;
+    return files;
 }
+
 }  // namespace
 
-bool SingleInstance::handOver(const NamedFiles& files, int timeoutMs) const
+SingleInstance::SingleInstance(QString folder, QObject* parent) : QObject(parent), folder_(std::move(folder)) {}
+
+SingleInstance::~SingleInstance()
 {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath_);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
-    socket.write(encodeFrame(files));
-    if (!socket.waitForBytesWritten(timeoutMs))
+    // Closing a client reports to drop, which needs the members still here.
+    qDeleteAll(std::exchange(clients_, {}));
+}
+
+QString SingleInstance::socketPath() const { return folder_ + QStringLiteral("/kaleidor.socket"); }
+
+SingleInstance::Role SingleInstance::claim()
+{
+    auto lock = std::make_unique<InstanceLock>(folder_ + QStringLiteral("/kaleidor.lock"));
+    if (!lock->tryLock())
+        return Role::Later;
+    // Without its socket the copy runs alone; the lock goes with the failure,
+    // so that later starts do not wait for a socket that never comes.
+    listener_ = new PrivateListener(socketPath(), this);
+    lock_ = std::move(lock);
+    connect(listener_, &PrivateListener::accepted, this, &SingleInstance::serve);
+    return Role::Running;
+}
+
+bool SingleInstance::handOver(const NamedFiles& files, int connectMs, int answerMs) const
+{
+    PrivateConnection connection;
+    if (!connection.connect(socketPath(), QDeadlineTimer(connectMs)))
         return false;
     // Only the answer tells that the running copy took the files.
-    while (socket.bytesAvailable() < 1)
-        if (!socket.waitForReadyRead(timeoutMs))
-            return false;
+    const QDeadlineTimer deadline(answerMs);
     char answer = 0;
-    return socket.getChar(&answer) && answer == kAck;
+    return connection.writeAll(encodeFrame(files), deadline) && connection.readByte(answer, deadline)
+           && answer == kAck;
 }
 
-bool SingleInstance::listen()
+void SingleInstance::listen()
 {
-    if (!server_) {
-        server_ = new QLocalServer(this);
-        server_->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
-    }
-    if (server_->listen(socketPath_))
-        return true;
-    // No copy answered (the caller tried to hand over first), so the socket
-    // file is a leftover of a copy that ended without removing it.
-    QLocalServer::removeServer(socketPath_);
-    return server_->listen(socketPath_);
+    if (listener_)
+        listener_->start();
 }
 
-void SingleInstance::acceptConnection()
+void SingleInstance::serve(int fd)
 {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->bytesAvailable() < 4)
-                return;
-            char head[4];
-            socket->peek(head, 4);
-            const quint32 length = qFromBigEndian<quint32>(head);
-            // The length is checked before anything is kept for it.
-            if (length > kMaxMessage) {
-                socket->abort();
-                return;
-            }
-            if (socket->bytesAvailable() < qint64(4 + length))
-                return;  // the rest has not arrived yet
-            socket->skip(4);
-            NamedFiles files;
-            if (!decodePayload(socket->read(length), files)) {
-                socket->abort();
-                return;
-            }
-            socket->putChar(kAck);
-            socket->flush();
-            emit filesReceived(files);
-        });
+    auto* client = new QLocalSocket(this);
+    if (!client->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete client;
+        return;
     }
+    // Nothing beyond one whole frame is read from a client.
+    client->setReadBufferSize(4 + kMaxPayload);
+    clients_.insert(client);
+    listener_->setPaused(clients_.size() >= kMaxClients);
+    // A client that does not send its frame in time gives its place up.
+    QTimer::singleShot(kClientMs, client, [this, client] { drop(client); });
+    connect(client, &QLocalSocket::disconnected, this, [this, client] { drop(client); });
+    connect(client, &QLocalSocket::readyRead, this, [this, client] { readFrame(client); });
+    readFrame(client);
+}
+
+void SingleInstance::readFrame(QLocalSocket* client)
+{
+    if (!clients_.contains(client) || client->bytesAvailable() < 4)
+        return;
+    char head[4];
+    client->peek(head, 4);
+    const quint32 length = qFromBigEndian<quint32>(head);
+    // The length is checked before anything is kept for it.
+    if (length > kMaxPayload) {
+        drop(client);
+        return;
+    }
+    if (client->bytesAvailable() < qint64(4 + length))
+        return;  // the rest has not arrived yet
+    client->skip(4);
+    const std::optional<NamedFiles> files = decodePayload(client->read(length));
+    if (files) {
+        client->putChar(kAck);
+        client->flush();
+    }
+    drop(client);
+    if (files)
+        emit filesReceived(*files);
+}
+
+void SingleInstance::drop(QLocalSocket* client)
+{
+    if (!clients_.remove(client))
+        return;
+    client->abort();
+    client->deleteLater();
+    listener_->setPaused(clients_.size() >= kMaxClients);
 }
