@@ -5,14 +5,13 @@
 #include "NamedFiles.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <memory>
 
 class InstanceLock;
 class PrivateListener;
-class QLocalSocket;
+class QThread;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -24,7 +23,7 @@ public:
     enum class Role { Running, Later };
     // Takes the lock that makes this start the running copy and binds its
     // socket at once, so that a start a moment later finds both while this
-    // one is still coming up (it takes the hand-over once listen has run).
+    // one is still coming up (it is answered once listen has run).
     // Later: another copy holds the lock. Raises EPrivateSocketError when the
     // lock or the socket cannot be had safely.
     Role claim();
@@ -35,29 +34,23 @@ public:
     // user's.
     bool handOver(const NamedFiles& files, int connectMs = kConnectMs, int answerMs = kAnswerMs) const;
 
-    // The running copy: takes hand-overs from now on (needs the event loop).
+    // The running copy: takes hand-overs from now on, on a thread of their
+    // own; filesReceived reaches this object's thread.
     void listen();
 
-    // A copy that holds the lock binds its socket at once; a coming-up copy
-    // answers once its event loop runs, which a large store can delay.
+    // A copy that holds the lock binds its socket at once and answers once
+    // it has come as far as listen.
     static constexpr int kConnectMs = 2000;
     static constexpr int kAnswerMs = 10000;
-    // Bounds on the later starts served at one time and on how long each may
-    // take to send its frame; more wait in the system's queue.
-    static constexpr int kMaxClients = 16;
-    static constexpr int kClientMs = 2000;
 
 signals:
     void filesReceived(const NamedFiles& files);
 
 private:
     QString socketPath() const;
-    void serve(int fd);
-    void readFrame(QLocalSocket* client);
-    void drop(QLocalSocket* client);
 
     QString folder_;
     std::unique_ptr<InstanceLock> lock_;
-    PrivateListener* listener_ = nullptr;
-    QSet<QLocalSocket*> clients_;
+    std::unique_ptr<PrivateListener> listener_;  // until listen hands it on
+    std::unique_ptr<QThread> thread_;
 };
