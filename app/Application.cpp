@@ -5,6 +5,7 @@
 #include "NamedFiles.h"
 #include "Playlist.h"
 #include "SettingsStore.h"
+#include "SingleInstance.h"
 #include "SlideShow.h"
 #include "TForm1.h"
 #include "TForm4.h"
@@ -14,6 +15,7 @@
 #include "media/TForm8.h"
 #include "pictures/TThumbFromFileForm.h"
 #include "platform/Errors.h"
+#include "platform/PrivateSocket.h"
 #include "platform/TRegistry.h"
 #include "platform/WindowStacking.h"
 #include "sysinfo/TAboutBox.h"
@@ -33,6 +35,7 @@
 #include <QLineEdit>
 #include <QScreen>
 
+#include <cstdio>
 #include <functional>
 #include <malloc.h>
 #include <utility>
@@ -130,6 +133,47 @@ QPoint thumbnailsDesignPlace()
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     return screen.center() - QPoint(ThumbFromFileForm->outerWidth() / 2, ThumbFromFileForm->outerHeight() / 2);
+}
+
+void reportLoneCopy(const QString& why)
+{
+    std::fprintf(stderr, "kaleidor: %s; программа работает отдельной копией.\n", qPrintable(why));
+}
+
+// This start's part in the one running copy; no instance when it runs alone.
+struct InstanceClaim {
+    std::unique_ptr<SingleInstance> instance;
+    bool later = false;  // another copy runs
+};
+
+InstanceClaim claimInstance()
+{
+    try {
+        auto instance = std::make_unique<SingleInstance>(privateSocketFolder());
+        const bool later = instance->claim() == SingleInstance::Role::Later;
+        return {std::move(instance), later};
+    } catch (const EPrivateSocketError& e) {
+        reportLoneCopy(e.message());
+        return {};
+    }
+}
+
+// A later start: true when the running copy took the files. Otherwise this
+// start goes on as the running copy when the last one has just ended, else
+// alone (instance gone).
+bool handedOver(std::unique_ptr<SingleInstance>& instance, const NamedFiles& files)
+{
+    try {
+        if (instance->handOver(files))
+            return true;
+        if (instance->claim() == SingleInstance::Role::Running)
+            return false;
+        reportLoneCopy(QStringLiteral("работающая копия не ответила"));
+    } catch (const EPrivateSocketError& e) {
+        reportLoneCopy(e.message());
+    }
+    instance.reset();
+    return false;
 }
 
 const QSize kMainDesignSize(480, 267);
@@ -380,23 +424,32 @@ int Application::run(int argc, char** argv)
     // system when freed. Left to itself, glibc raises this threshold after
     // the first such free and keeps the later ones in the heap for good.
     ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
-    // A start that names no files never hands them to a running copy and
-    // ends, so it reads its store while Qt comes up.
+    // The lock comes before anything slow: a start a moment after this one
+    // finds it held and hands its files over instead of becoming a second copy.
+    auto [instance, later] = claimInstance();
+    // The running copy reads its store while Qt comes up.
     std::future<MainWindowReading> readAhead;
-    if (argc <= 1)
+    if (!later)
         readAhead = MainWindowReading::readAhead();
     selectPlatform();
     QApplication app(argc, argv);
     initialize(app);
     const NamedFiles named = resolveNamedFiles(app.arguments().mid(1), QDir::currentPath());
-    DesktopIntegration desktop;
-    if (desktop.handedOver(named))
-        return 0;
+    if (later) {
+        if (handedOver(instance, named))
+            return 0;
+        readAhead = MainWindowReading::readAhead();
+    }
+    DesktopIntegration desktop(instance.get());
     X11WindowStacking stacking;  // outlives the windows
     Application shell(makeMediaBackend, std::move(readAhead));
     shell.createWindows();
     shell.preloadMediaWhenIdle();
     Form1->setStacking(&stacking);
     desktop.start(named);
-    return app.exec();
+    const int result = app.exec();
+    // A start from now on becomes the next running copy instead of waiting
+    // for this one while it ends.
+    instance.reset();
+    return result;
 }

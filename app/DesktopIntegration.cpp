@@ -11,59 +11,73 @@ namespace {
 // The media controls learn of changes made inside the windows (a click on
 // the bar, a new file launched) on this beat.
 constexpr int kRefreshMs = 1000;
+
+void showMainWindow()
+{
+    Form1->show();
+    Form1->raise();
+    Form1->activateWindow();
+}
 }  // namespace
 
-DesktopIntegration::DesktopIntegration(QString socketPath, QObject* parent)
-    : QObject(parent), instance_(std::move(socketPath))
+DesktopIntegration::DesktopIntegration(SingleInstance* instance, QObject* parent) : QObject(parent)
 {
+    if (!instance)
+        return;
+    connect(instance, &SingleInstance::filesReceived, this, &DesktopIntegration::take);
+    instance->listen();
 }
 
 DesktopIntegration::~DesktopIntegration() = default;
 
-bool DesktopIntegration::handedOver(const NamedFiles& files) const
+void DesktopIntegration::take(const NamedFiles& files)
 {
-    if (files.found.isEmpty() && files.missing.isEmpty())
-        return false;
-    return instance_.handOver(files);
+    pending_.add(files);
+    hasPending_ = true;
+    // Opened once the hand-over is done: a message box must not run its loop
+    // inside the socket's notice.
+    QMetaObject::invokeMethod(this, &DesktopIntegration::openPending, Qt::QueuedConnection);
+}
+
+void DesktopIntegration::openPending()
+{
+    // One at a time: hand-overs that come while a message about the last
+    // ones is open wait for it to close.
+    if (!started_ || opening_ || !hasPending_)
+        return;
+    const NamedFiles files = std::exchange(pending_, {});
+    hasPending_ = false;
+    opening_ = true;
+    showMainWindow();
+    openFiles(files);
+    opening_ = false;
+    if (hasPending_)
+        QMetaObject::invokeMethod(this, &DesktopIntegration::openPending, Qt::QueuedConnection);
 }
 
 void DesktopIntegration::start(const NamedFiles& files)
 {
-    instance_.listen();
-    connect(&instance_, &SingleInstance::filesReceived, this, [this](const NamedFiles& received) {
-        // Opened once the hand-over is done: a message box must not run its
-        // loop inside the socket's notice.
-        QMetaObject::invokeMethod(
-            this,
-            [received] {
-                Form1->show();
-                Form1->raise();
-                Form1->activateWindow();
-                openFiles(received);
-            },
-            Qt::QueuedConnection);
-    });
-
     nowPlaying_ = std::make_unique<NowPlaying>(
-        Form2, Form8,
-        [] {
-            Form1->show();
-            Form1->raise();
-            Form1->activateWindow();
-        },
-        [] { Form1->close(); });
+        Form2, Form8, showMainWindow, [] { Form1->close(); });
     mpris_ = std::make_unique<MprisService>(*nowPlaying_);
     if (mpris_->publish()) {
         connect(&refresh_, &QTimer::timeout, mpris_.get(), &MprisService::refresh);
         refresh_.start(kRefreshMs);
     }
     openFiles(files);
+    started_ = true;
+    openPending();
 }
 
 void DesktopIntegration::openFiles(const NamedFiles& files)
 {
+    QStringList problems;
+    if (files.dropped > 0)
+        problems << droppedFilesMessage(files.dropped);
     if (!files.missing.isEmpty())
-        showMessageDialog(missingFilesMessage(files.missing), MessageKind::Error, Form1);
+        problems << missingFilesMessage(files.missing);
+    if (!problems.isEmpty())
+        showMessageDialog(problems.join(u'\r'), MessageKind::Error, Form1);
     if (files.found.isEmpty())
         return;
     safeCall([&] {

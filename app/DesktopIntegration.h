@@ -14,15 +14,14 @@
 class DesktopIntegration : public QObject {
     Q_OBJECT
 public:
-    explicit DesktopIntegration(QString socketPath = SingleInstance::defaultSocketPath(), QObject* parent = nullptr);
+    // Takes the hand-overs of later starts from now on, also while the
+    // windows are still being made; they are opened once start has run.
+    // instance: the running copy's; null when this copy runs alone.
+    explicit DesktopIntegration(SingleInstance* instance, QObject* parent = nullptr);
     ~DesktopIntegration() override;
 
-    // Before any window exists: true when a running copy took the named
-    // files, so this start ends at once. Nothing named: false.
-    bool handedOver(const NamedFiles& files) const;
-
-    // Once the windows exist: takes the files of later starts, publishes the
-    // media controls, and opens the files named at this start.
+    // Once the windows exist: publishes the media controls, and opens the
+    // files named at this start and those handed over meanwhile.
     void start(const NamedFiles& files);
 
     // Appends the files to the playlist and launches the first as "run the
@@ -30,7 +29,15 @@ public:
     static void openFiles(const NamedFiles& files);
 
 private:
-    SingleInstance instance_;
+    void take(const NamedFiles& files);
+    void openPending();
+
+    // Hand-overs not opened yet, merged: while a message about the last ones
+    // is open, any number of later starts add at most one start's worth.
+    NamedFiles pending_;
+    bool hasPending_ = false;
+    bool started_ = false;
+    bool opening_ = false;
     std::unique_ptr<NowPlaying> nowPlaying_;
     std::unique_ptr<MprisService> mpris_;
     QTimer refresh_;

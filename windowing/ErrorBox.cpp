@@ -23,7 +23,37 @@ QString errorBoxText(const QString& message)
     return message;
 }
 
+QString fitMessageText(const QString& text, const QFontMetrics& metrics, QSize area)
+{
+    const qsizetype fitting = std::max(1, area.height() / std::max(1, metrics.lineSpacing()));
+    const qsizetype lines = text.count(u'\n') + 1;
+    const qsizetype shown = lines <= fitting ? lines : fitting - 1;
+    // No character is narrower than a pixel, so a line's middle beyond this
+    // many characters on each side is cut before the elision measures it.
+    const qsizetype ends = std::max(16, area.width());
+    QStringList result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < shown; ++i) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        QStringView line = QStringView(text).sliced(start, end - start);
+        start = end + 1;
+        const QString kept = line.size() > 2 * ends
+                                 ? line.left(ends).toString() + u'…' + line.right(ends).toString()
+                                 : line.toString();
+        result << metrics.elidedText(kept, Qt::ElideMiddle, area.width());
+    }
+    if (shown < lines)
+        result << QStringLiteral("… и ещё %1").arg(lines - shown);
+    return result.join(u'\n');
+}
+
 namespace {
+
+// The room a box's text has on the screen: the screen less the caption,
+// the icon, the button and the margins around them.
+QSize textRoom(const QRect& screen) { return screen.size() - QSize(100, 110); }
 
 // A modal box in the program's own frame, so it has its caption and close
 // button under any window manager or none. It runs its own event loop, in
@@ -38,8 +68,9 @@ public:
         setProperty("text", text);
         auto* picture = new QLabel(client());
         picture->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
-        auto* label = new QLabel(text, client());
+        auto* label = new QLabel(client());
         label->setTextFormat(Qt::PlainText);
+        label->setText(fitMessageText(text, label->fontMetrics(), textRoom(screenArea(nullptr))));
         auto* ok = new QPushButton(QStringLiteral("OK"), client());
         ok->setDefault(true);
         ok->setAutoDefault(true);
@@ -61,13 +92,25 @@ public:
 
     void run(QWidget* over)
     {
-        const QRect area = over && over->isVisible() ? over->frameGeometry()
-                                                       : QGuiApplication::primaryScreen()->availableGeometry();
-        move(area.center() - rect().center());
+        const bool overWindow = over && over->isVisible();
+        const QRect area = overWindow ? over->frameGeometry() : screenArea(nullptr);
+        // Centred over the window, but never partly off the screen.
+        const QRect screen = screenArea(overWindow ? over : nullptr);
+        QPoint place = area.center() - rect().center();
+        place.setX(std::clamp(place.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - width())));
+        place.setY(std::clamp(place.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - height())));
+        move(place);
         showUntilClosed();
         // Without a window manager nobody hands the focus back.
         if (over && over->isVisible())
             over->activateWindow();
+    }
+
+private:
+    static QRect screenArea(QWidget* over)
+    {
+        QScreen* screen = over ? over->screen() : nullptr;
+        return (screen ? screen : QGuiApplication::primaryScreen())->availableGeometry();
     }
 
 protected:

@@ -4,6 +4,9 @@
 // speak Russian.
 #include "TestSupport.h"
 #include "app/Application.h"
+#include "app/DesktopIntegration.h"
+#include "app/Playlist.h"
+#include "app/SingleInstance.h"
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "media/TForm2.h"
@@ -13,6 +16,7 @@
 #include "sysinfo/TAboutBox.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -81,4 +85,46 @@ TEST(QtTexts, QtsOwnDialogsSpeakRussian)
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Перейти к:"));
     // The title is the application's own; window titles stay as they are.
     EXPECT_TRUE(QGuiApplication::applicationDisplayName() == QCoreApplication::applicationName());
+}
+
+// Later starts hand over while the windows are still being made (the first
+// start's greeting is open then) and while a message about earlier names is
+// open: their files wait, and come as one batch once the message is closed.
+TEST(HandOvers, WaitForTheWindowsAndForTheOpenMessage)
+{
+    TempConfigHome home;
+    QTemporaryDir folder;
+    SingleInstance instance(folder.path());
+    ASSERT_EQ(instance.claim(), SingleInstance::Role::Running);
+    DesktopIntegration desktop(&instance);
+
+    QStringList boxes;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        boxes << box->property("text").toString();
+        // The greeting of the first start, then the message about this start's own missing name.
+        if (boxes.size() == 1)
+            emit instance.filesReceived({{"/early.txt"}, {}});
+        if (boxes.size() == 2)
+            for (int i = 0; i < 100; ++i)
+                emit instance.filesReceived({{QStringLiteral("/f%1.txt").arg(i)}, {QStringLiteral("m%1").arg(i)}});
+        box->close();
+    });
+    probe.start(10);
+    Application shell;
+    shell.createWindows();
+    QApplication::processEvents();
+    EXPECT_EQ(Form1->playlist()->count(), 0) << "nothing is opened before the windows are ready";
+
+    desktop.start({{}, {"gone.jpg"}});
+    ASSERT_TRUE(waitFor([&] { return Form1->playlist()->count() == 101; }));
+    waitFor([] { return false; }, 200);
+    ASSERT_EQ(boxes.size(), 3) << boxes.last().replace(u'\n', u'/').left(400).toStdString();
+    EXPECT_EQ(boxes[1], QStringLiteral("Файл не найден:\ngone.jpg"));
+    EXPECT_TRUE(boxes[2].startsWith(QStringLiteral("Файлы не найдены:\nm0\nm1\n")));
+    EXPECT_TRUE(boxes[2].endsWith(QStringLiteral("\nm99")));
+    EXPECT_EQ(Form1->playlist()->at(0), QStringLiteral("/early.txt"));
 }

@@ -7,6 +7,11 @@
 #include "windowing/Timer.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,6 +62,52 @@ TEST(MessageDialog, CaptionsAndLineBreaks)
     EXPECT_EQ(watcher.seen()[0].caption, QStringLiteral("Information"));
     EXPECT_EQ(watcher.seen()[0].text, QStringLiteral("Программа запущена первый раз.\nПрочтите помощь-справка"));
     EXPECT_EQ(watcher.seen()[1].caption, QStringLiteral("Error"));
+}
+
+// A name of 16 MB, 20 000 names: the box shows a screenful, every line
+// elided to its width, says how many lines it left out, and stays on screen.
+TEST(MessageDialog, AHugeTextFitsTheScreen)
+{
+    const QFontMetrics metrics(QApplication::font());
+    const QSize area(700, 20 * metrics.lineSpacing() + 5);
+    const struct {
+        const char* what;
+        QString text;
+        QString lastLine;
+    } cases[] = {
+        {"one line of 16 MB", QString(16 * 1024 * 1024, u'я'), QString()},
+        {"20 000 lines", QStringLiteral("Файлы не найдены:") + QStringLiteral("\n/long/missing/name.jpg").repeated(20000),
+         QStringLiteral("… и ещё 19982")},
+        {"a short text", QStringLiteral("Файл не найден:\na.jpg"), QStringLiteral("a.jpg")},
+    };
+    for (const auto& c : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const QStringList lines = fitMessageText(c.text, metrics, area).split(u'\n');
+        EXPECT_LT(clock.elapsed(), 1000) << c.what;
+        EXPECT_LE(lines.size(), 20) << c.what;
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), area.width()) << c.what;
+        if (!c.lastLine.isEmpty())
+            EXPECT_EQ(lines.last(), c.lastLine) << c.what;
+    }
+
+    QRect shown;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shown = box->frameGeometry();
+            box->close();
+        }
+    });
+    probe.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    showMessageDialog(QStringLiteral("Файлы не найдены:") + (u'\r' + QString(300, u'x')).repeated(20000),
+                      MessageKind::Error);
+    EXPECT_LT(clock.elapsed(), 2000);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(shown)) << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
 }
 
 TEST(Timer, IntervalAndEnableSemantics)
