@@ -342,6 +342,8 @@ void TForm1::buildControls()
     StatusLine = new QLabel(client());
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setFixedHeight(kStatusHeight);
+    // A long text is cut at the window's edge; it never widens the window.
+    StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     StatusLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLine->setIndent(2);
     StatusLine->setMouseTracking(true);
@@ -564,7 +566,7 @@ void TForm1::ListBox1Click()
 {
     const int i = playlist_->selectedIndex();
     if (i >= 0)
-        setStatusText(entryFileName(playlist_->at(i)));
+        setStatusText(entryDrawnText(entryFileName(playlist_->at(i)), Qt::ElideRight));
 }
 
 void TForm1::ListBox1DblClick() { launcher_->runSelected(); }

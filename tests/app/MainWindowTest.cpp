@@ -425,4 +425,12 @@ TEST_F(MainWindow, HugeEntryIsLaidOutOnlyAsFarAsARowShows)
     EXPECT_GT(width, kMaxDrawnEntryChars / 2 * widest);
     Form1->ListBox1->viewport()->repaint();
     EXPECT_EQ(list->at(0), huge);  // the entry itself stays whole
+
+    // Selecting it shows a bounded part of its name, and the status line
+    // never makes the window wider.
+    const int minimumWidth = Form1->minimumSizeHint().width();
+    list->setSelectedIndex(0);
+    Form1->ListBox1Click();
+    EXPECT_EQ(Form1->statusText(), huge.mid(1, kMaxDrawnEntryChars));
+    EXPECT_EQ(Form1->minimumSizeHint().width(), minimumWidth);
 }
