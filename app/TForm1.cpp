@@ -5,6 +5,7 @@
 #include "MediaLauncher.h"
 #include "MenuKeyRouter.h"
 #include "Playlist.h"
+#include "PlaylistLoader.h"
 #include "Settings.h"
 #include "ShellState.h"
 #include "SlideShow.h"
@@ -13,6 +14,7 @@
 #include "platform/UrlOpener.h"
 #include "styled/TAHMPopupMenu.h"
 #include "styled/TacQuickAboutBox.h"
+#include "windowing/ErrorBox.h"
 #include "windowing/ModalDialog.h"
 #include "windowing/SafeCall.h"
 #include "windowing/TFormTopmost.h"
@@ -115,6 +117,7 @@ TForm1::TForm1(ShellState& state, const Options& options, QWidget* parent)
       state_(state),
       options_(options),
       playlist_(new Playlist(this)),
+      loader_(new PlaylistLoader(this)),
       listFont_(Settings::designListFont()),
       listColor_(clSilver)
 {
@@ -507,7 +510,18 @@ void TForm1::N9Click()
 {
     if (runDialog(*OpenDialog2()) != QDialog::Accepted || OpenDialog2()->selectedFiles().isEmpty())
         return;
-    playlist_->loadFromFile(OpenDialog2()->selectedFiles().first());
+    loadPlaylist(OpenDialog2()->selectedFiles().first(), {});
+}
+
+void TForm1::loadPlaylist(const QString& path, std::function<void()> then)
+{
+    loader_->load(path, [this, path, then = std::move(then)](PlaylistRead& read) {
+        playlist_->setEntries(std::move(read.entries));
+        if (read.cut)
+            showMessageDialog(playlistCutMessage(path, playlist_->count()), MessageKind::Information, this);
+        if (then)
+            then();
+    });
 }
 
 void TForm1::N10Click()
