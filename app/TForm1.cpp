@@ -524,6 +524,33 @@ void TForm1::loadPlaylist(const QString& path, std::function<void()> then)
     });
 }
 
+void TForm1::openNamedFiles(const QStringList& files)
+{
+    // A playlist named is loaded as the load command loads it (the last one,
+    // when several are named); the other files are appended after its
+    // entries, and the first of them is run.
+    QString list;
+    QStringList media;
+    for (const QString& file : files) {
+        if (PlaylistReader::isPlaylistFile(file))
+            list = file;
+        else
+            media.append(file);
+    }
+    const auto addMedia = [this, media] {
+        if (media.isEmpty())
+            return;
+        const int first = playlist_->count();
+        playlist_->append(media);
+        playlist_->setSelectedIndex(first);
+        N11Click();
+    };
+    if (list.isEmpty())
+        addMedia();
+    else
+        loadPlaylist(list, addMedia);
+}
+
 void TForm1::N10Click()
 {
     if (runDialog(*SaveDialog1()) != QDialog::Accepted || SaveDialog1()->selectedFiles().isEmpty())

@@ -133,6 +133,8 @@ public:
     // the playlist by its entries (a list cut by the limits of one load is
     // reported), then runs then.
     void loadPlaylist(const QString& path, std::function<void()> then);
+    // Files named at start or handed over by a later start (existing paths).
+    void openNamedFiles(const QStringList& files);
 
     // Files dropped on the window: the first local file is appended to the
     // playlist, the others are ignored. False when the drop held none.

@@ -446,6 +446,36 @@ TEST_F(MainWindow, PlaylistsLoadOffTheWindowsThreadWithinTheirLimits)
     EXPECT_EQ(watcher.seen().size(), 2);
 }
 
+// Files named at start, or handed over by a later start: a playlist among
+// them is loaded as the load command loads it, the other files follow its
+// entries and the first of them is selected; named alone, they are appended.
+TEST_F(MainWindow, ANamedPlaylistIsLoadedAndTheOtherNamedFilesFollowIt)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const QByteArray& bytes) { return writeFile(dir, name, bytes); };
+    const QString notes = write("notes.txt", "not a list");
+    const QString m3u = write("list.M3U8", "/m/1.mp3\r\n");
+    const QString pls = write("list.pls", "[playlist]\nFile1=/p/1.mp3\n");
+    const QString qx = write("list.qx", "/q/1.jpg\r\n/q/2.jpg\r\n");
+    const struct {
+        QStringList named;
+        QStringList entries;
+        int selected;
+    } cases[] = {
+        {{notes, m3u}, {"/m/1.mp3", notes}, 1},
+        {{pls}, {"/p/1.mp3"}, -1},
+        {{m3u, qx}, {"/q/1.jpg", "/q/2.jpg"}, -1},  // the last list named
+        {{notes}, {"/old.jpg", notes}, 1},          // no list: appended
+    };
+    for (const auto& c : cases) {
+        list->setEntries({QStringLiteral("/old.jpg")});
+        Form1->openNamedFiles(c.named);
+        EXPECT_TRUE(waitFor([&] { return list->entries() == c.entries; })) << c.named.join(u' ').toStdString();
+        EXPECT_EQ(list->selectedIndex(), c.selected) << c.named.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(watcher.seen().isEmpty());
+}
+
 TEST_F(MainWindow, ColorPickerKeepsTheSwatchWhenTheScreenCannotBeRead)
 {
     // Off every screen there is no pixel to read.
