@@ -80,11 +80,5 @@ void DesktopIntegration::openFiles(const NamedFiles& files)
         showMessageDialog(problems.join(u'\r'), MessageKind::Error, Form1);
     if (files.found.isEmpty())
         return;
-    safeCall([&] {
-        Playlist* playlist = Form1->playlist();
-        const int first = playlist->count();
-        playlist->append(files.found);
-        playlist->setSelectedIndex(first);
-        Form1->N11Click();
-    });
+    safeCall([&] { Form1->openNamedFiles(files.found); });
 }

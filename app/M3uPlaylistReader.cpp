@@ -1,12 +1,12 @@
 #include "M3uPlaylistReader.h"
 
-QStringList M3uPlaylistReader::read(const QByteArray& bytes, const QString& folder) const
+void M3uPlaylistReader::collect(const QByteArray& bytes, const QString& folder, PlaylistRead& out) const
 {
-    QStringList entries;
-    for (const QString& line : textLines(bytes)) {
+    TextLines lines(bytes);
+    for (QString line; lines.next(line);) {
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        entries.append(resolveEntry(line, folder));
+        if (!out.add(resolveEntry(line, folder)))
+            break;
     }
-    return entries;
 }

@@ -3,14 +3,9 @@
 #include "PlaylistReader.h"
 #include "platform/Errors.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <climits>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 Playlist::Playlist(QObject* parent) : QAbstractListModel(parent) {}
@@ -99,43 +94,11 @@ void Playlist::deleteSelected()
     emit selectionChanged(selected_);
 }
 
-void Playlist::loadFromFile(const QString& path)
+bool Playlist::loadFromFile(const QString& path)
 {
-    const auto cannotOpen = [&] {
-        return EFOpenError(Exception::format(QStringLiteral("Cannot open file %s"), path));
-    };
-    // Only a regular file (links followed) is read: opening a named pipe or a
-    // device would block until another program writes to it. Opened without
-    // blocking and checked on the open handle, so nothing can be swapped in
-    // between.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw cannotOpen();
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw cannotOpen();
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw cannotOpen();
-    }
-    // The text ends at its first NUL: reading stops there, so a large binary
-    // file chosen by mistake is not read whole.
-    QByteArray bytes;
-    constexpr qint64 chunk = 1 << 20;
-    for (;;) {
-        const qsizetype old = bytes.size();
-        bytes.resize(old + chunk);
-        const qint64 got = file.read(bytes.data() + old, chunk);
-        if (got < 0)
-            throw cannotOpen();
-        bytes.resize(old + got);
-        if (got == 0 || std::memchr(bytes.constData() + old, '\0', size_t(got)))
-            break;
-    }
-    setEntries(PlaylistReader::forFile(path)->read(bytes, QFileInfo(path).absolutePath()));
+    PlaylistRead read = readPlaylistFile(path);
+    setEntries(std::move(read.entries));
+    return !read.cut;
 }
 
 void Playlist::saveToFile(const QString& path) const

@@ -32,10 +32,11 @@ public:
     // The stored form: every entry followed by CR LF, in UTF-8.
     QByteArray utf8Text() const { return entries_.encoded(); }
 
-    // Playlist files. load raises EFOpenError("Cannot open file %s") and leaves
-    // the playlist unchanged; save replaces the file atomically and raises
-    // EFCreateError("Cannot create file %s"), leaving any old file intact.
-    void loadFromFile(const QString& path);
+    // Playlist files. load takes the entries readPlaylistFile reads, false
+    // when the list was cut; what that raises leaves the playlist unchanged.
+    // save replaces the file atomically and raises EFCreateError("Cannot
+    // create file %s"), leaving any old file intact.
+    bool loadFromFile(const QString& path);
     void saveToFile(const QString& path) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

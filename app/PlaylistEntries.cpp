@@ -1,6 +1,6 @@
 #include "PlaylistEntries.h"
 
-#include "platform/ByteScan.h"
+#include "PlaylistText.h"
 #include "platform/Utf8.h"
 
 #include <QStringEncoder>
@@ -24,14 +24,9 @@ PlaylistEntries PlaylistEntries::fromUtf8Lines(QByteArray text)
     for (const char* f = begin; (f = static_cast<const char*>(std::memchr(f, '\n', size_t(end - f)))); ++f)
         ++feeds;
     list.spans_.reserve(size_t(feeds + 1));
-    NextOf<2> lineEnd({'\r', '\n'}, end);
-    for (const char* p = begin; p < end;) {
-        const char* e = lineEnd.from(p);
-        list.spans_.push_back({p - begin, e - p});
-        if (e == end)
-            break;
-        p = e + (*e == '\r' && e + 1 < end && e[1] == '\n' ? 2 : 1);
-    }
+    PlaylistText::LineSpans spans(begin, end);
+    for (const char *b = nullptr, *e = nullptr; spans.next(b, e);)
+        list.spans_.push_back({b - begin, e - b});
     list.text_ = std::move(text);
     return list;
 }
@@ -65,15 +60,28 @@ void PlaylistEntries::appendUtf8(const QString& entry)
 
 void PlaylistEntries::append(const QStringList& entries)
 {
-    qsizetype room = text_.size();
+    qsizetype room = 0;
     for (const QString& e : entries)
         room += e.size() * 3;
-    // Growing by at least half keeps appending one entry at a time cheap.
-    if (room > text_.capacity())
-        text_.reserve(std::max(room, text_.capacity() * 3 / 2));
-    spans_.reserve(spans_.size() + size_t(entries.size()));
+    reserve(room, entries.size());
     for (const QString& e : entries)
         appendUtf8(e);
+}
+
+void PlaylistEntries::append(const QString& entry)
+{
+    reserve(entry.size() * 3, 1);
+    appendUtf8(entry);
+}
+
+void PlaylistEntries::reserve(qsizetype bytes, qsizetype entries)
+{
+    // Growing by at least half keeps appending one entry at a time cheap.
+    const qsizetype room = text_.size() + bytes;
+    if (room > text_.capacity())
+        text_.reserve(std::max(room, text_.capacity() * 3 / 2));
+    if (spans_.size() + size_t(entries) > spans_.capacity())
+        spans_.reserve(std::max(spans_.size() + size_t(entries), spans_.capacity() * 3 / 2));
 }
 
 void PlaylistEntries::removeAt(qsizetype index)

@@ -24,6 +24,7 @@ public:
     QStringList toStringList() const;
 
     void append(const QStringList& entries);
+    void append(const QString& entry);
     void removeAt(qsizetype index);  // index must be in range
 
     // Every entry followed by CR LF, the playlist's text form.
@@ -35,6 +36,7 @@ private:
         qsizetype length;
     };
     void appendUtf8(const QString& entry);
+    void reserve(qsizetype bytes, qsizetype entries);  // room for that much more
 
     QByteArray text_;  // may hold line breaks and removed entries between spans
     std::vector<Span> spans_;

@@ -2,13 +2,14 @@
 
 #include <map>
 
-QStringList PlsPlaylistReader::read(const QByteArray& bytes, const QString& folder) const
+void PlsPlaylistReader::collect(const QByteArray& bytes, const QString& folder, PlaylistRead& out) const
 {
     // Numbered keys may come in any order and with gaps; a number given
-    // twice keeps its last value.
+    // twice keeps its last value. A full list takes no new numbers.
     std::map<qint64, QString> files;
     bool inPlaylist = false;
-    for (const QString& line : textLines(bytes)) {
+    TextLines lines(bytes);
+    for (QString line; lines.next(line);) {
         if (line.startsWith(u'[')) {
             inPlaylist = line.compare(QStringLiteral("[playlist]"), Qt::CaseInsensitive) == 0;
             continue;
@@ -21,11 +22,14 @@ QStringList PlsPlaylistReader::read(const QByteArray& bytes, const QString& fold
         bool ok = false;
         const qint64 number = line.mid(4, eq - 4).trimmed().toLongLong(&ok);
         const QString value = line.mid(eq + 1).trimmed();
-        if (ok && !value.isEmpty())
-            files[number] = resolveEntry(value, folder);
+        if (!ok || value.isEmpty())
+            continue;
+        if (qsizetype(files.size()) >= out.maxEntries && !files.contains(number)) {
+            out.cut = true;
+            break;
+        }
+        files[number] = resolveEntry(value, folder);
     }
-    QStringList entries;
     for (const auto& [number, entry] : files)
-        entries.append(entry);
-    return entries;
+        out.add(entry);
 }

@@ -4,6 +4,6 @@
 #include "PlaylistReader.h"
 
 class PlsPlaylistReader : public PlaylistReader {
-public:
-    QStringList read(const QByteArray& bytes, const QString& folder) const override;
+protected:
+    void collect(const QByteArray& bytes, const QString& folder, PlaylistRead& out) const override;
 };

@@ -5,6 +5,7 @@
 #include "MediaLauncher.h"
 #include "MenuKeyRouter.h"
 #include "Playlist.h"
+#include "PlaylistLoader.h"
 #include "Settings.h"
 #include "ShellState.h"
 #include "SlideShow.h"
@@ -13,6 +14,7 @@
 #include "platform/UrlOpener.h"
 #include "styled/TAHMPopupMenu.h"
 #include "styled/TacQuickAboutBox.h"
+#include "windowing/ErrorBox.h"
 #include "windowing/ModalDialog.h"
 #include "windowing/SafeCall.h"
 #include "windowing/TFormTopmost.h"
@@ -115,6 +117,7 @@ TForm1::TForm1(ShellState& state, const Options& options, QWidget* parent)
       state_(state),
       options_(options),
       playlist_(new Playlist(this)),
+      loader_(new PlaylistLoader(this)),
       listFont_(Settings::designListFont()),
       listColor_(clSilver)
 {
@@ -342,6 +345,8 @@ void TForm1::buildControls()
     StatusLine = new QLabel(client());
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setFixedHeight(kStatusHeight);
+    // A long text is cut at the window's edge; it never widens the window.
+    StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     StatusLine->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusLine->setIndent(2);
     StatusLine->setMouseTracking(true);
@@ -505,7 +510,45 @@ void TForm1::N9Click()
 {
     if (runDialog(*OpenDialog2()) != QDialog::Accepted || OpenDialog2()->selectedFiles().isEmpty())
         return;
-    playlist_->loadFromFile(OpenDialog2()->selectedFiles().first());
+    loadPlaylist(OpenDialog2()->selectedFiles().first(), {});
+}
+
+void TForm1::loadPlaylist(const QString& path, std::function<void()> then)
+{
+    loader_->load(path, [this, path, then = std::move(then)](PlaylistRead& read) {
+        playlist_->setEntries(std::move(read.entries));
+        if (read.cut)
+            showMessageDialog(playlistCutMessage(path, playlist_->count()), MessageKind::Information, this);
+        if (then)
+            then();
+    });
+}
+
+void TForm1::openNamedFiles(const QStringList& files)
+{
+    // A playlist named is loaded as the load command loads it (the last one,
+    // when several are named); the other files are appended after its
+    // entries, and the first of them is run.
+    QString list;
+    QStringList media;
+    for (const QString& file : files) {
+        if (PlaylistReader::isPlaylistFile(file))
+            list = file;
+        else
+            media.append(file);
+    }
+    const auto addMedia = [this, media] {
+        if (media.isEmpty())
+            return;
+        const int first = playlist_->count();
+        playlist_->append(media);
+        playlist_->setSelectedIndex(first);
+        N11Click();
+    };
+    if (list.isEmpty())
+        addMedia();
+    else
+        loadPlaylist(list, addMedia);
 }
 
 void TForm1::N10Click()
@@ -564,7 +607,7 @@ void TForm1::ListBox1Click()
 {
     const int i = playlist_->selectedIndex();
     if (i >= 0)
-        setStatusText(entryFileName(playlist_->at(i)));
+        setStatusText(entryDrawnText(entryFileName(playlist_->at(i)), Qt::ElideRight));
 }
 
 void TForm1::ListBox1DblClick() { launcher_->runSelected(); }

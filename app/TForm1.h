@@ -11,6 +11,7 @@ class ApplicationHint;
 class MediaLauncher;
 class MenuKeyRouter;
 class Playlist;
+class PlaylistLoader;
 class QAction;
 class QUrl;
 class QFileDialog;
@@ -128,6 +129,13 @@ public:
     // Wheel steps over the window (120 units a notch).
     void FormMouseWheel(int angleDelta);
 
+    // Reads a playlist file off this thread and, once it is read, replaces
+    // the playlist by its entries (a list cut by the limits of one load is
+    // reported), then runs then.
+    void loadPlaylist(const QString& path, std::function<void()> then);
+    // Files named at start or handed over by a later start (existing paths).
+    void openNamedFiles(const QStringList& files);
+
     // Files dropped on the window: the first local file is appended to the
     // playlist, the others are ignored. False when the drop held none.
     bool dropFiles(const QList<QUrl>& urls);
@@ -159,6 +167,7 @@ private:
     ShellState& state_;
     const Options& options_;
     Playlist* playlist_;
+    PlaylistLoader* loader_;
     FontSpec windowFont_;
     FontSpec listFont_;
     TColor listColor_;

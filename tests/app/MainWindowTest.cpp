@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/ApplicationHint.h"
 #include "app/Playlist.h"
+#include "app/PlaylistReader.h"
 #include "app/ShellState.h"
 #include "app/TForm1.h"
 #include "app/TForm4.h"
@@ -11,6 +12,7 @@
 #include "styled/TAHMPopupMenu.h"
 #include "styled/TdxfCheckBox.h"
 #include "sysinfo/TAboutBox.h"
+#include "windowing/ErrorBox.h"
 #include "windowing/TabfColorPicker.h"
 #include "windowing/TabfTrayIcon.h"
 #include "windowing/Timer.h"
@@ -19,6 +21,7 @@
 #include <QCursor>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -390,7 +393,87 @@ TEST_F(MainWindow, SaveAndLoadGoThroughTheirDialogs)
     list->clear();
     acceptNext(Form1->OpenDialog2(), chosen + QStringLiteral(".qx"));
     Form1->N9Click();
-    EXPECT_EQ(list->entries(), (QStringList{QStringLiteral("/x/a.jpg"), QString(), QStringLiteral("/x/b.mp3")}));
+    EXPECT_TRUE(waitFor([&] {
+        return list->entries() == QStringList{QStringLiteral("/x/a.jpg"), QString(), QStringLiteral("/x/b.mp3")};
+    }));
+}
+
+QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    return path;
+}
+
+// A playlist file is read off the window's thread: the command returns at
+// once with the playlist as it was and the busy cursor shown, until the
+// entries are in. A list longer than one load takes is cut and reported, a
+// refused one leaves the playlist as it was, and of two loads in a row the
+// later one counts.
+TEST_F(MainWindow, PlaylistsLoadOffTheWindowsThreadWithinTheirLimits)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const QByteArray& bytes) { return writeFile(dir, name, bytes); };
+    const qsizetype most = PlaylistLimits().entries;
+    const QString big = write("big.qx", QByteArray(most + 1, '\n'));
+    const QString refused = write("long.m3u", "/a.mp3\n/" + QByteArray(PlaylistLimits().lineBytes, 'x') + "\n");
+    const QString small = write("small.m3u", "#EXTM3U\n/m/1.mp3\n/m/2.jpg\n");
+    const QStringList before{QStringLiteral("/old.jpg")};
+    list->setEntries(before);
+
+    Form1->loadPlaylist(big, {});
+    EXPECT_EQ(list->entries(), before);
+    EXPECT_EQ(Form1->cursor().shape(), Qt::BusyCursor);
+    ASSERT_TRUE(waitFor([&] { return list->count() != 1; }, 60000));
+    EXPECT_EQ(list->count(), most);
+    EXPECT_EQ(Form1->cursor().shape(), Qt::ArrowCursor);
+    ASSERT_TRUE(waitFor([&] { return !watcher.seen().isEmpty(); }));
+    EXPECT_EQ(watcher.seen().last().text, messageDialogText(playlistCutMessage(big, most)));
+
+    list->setEntries(before);
+    Form1->loadPlaylist(refused, {});
+    ASSERT_TRUE(waitFor([&] { return watcher.seen().size() == 2; }));
+    EXPECT_TRUE(watcher.seen().last().text.startsWith(QStringLiteral("Плей-лист не загружен:")));
+    EXPECT_EQ(list->entries(), before);
+    EXPECT_EQ(Form1->cursor().shape(), Qt::ArrowCursor);
+
+    bool laterDone = false;
+    Form1->loadPlaylist(big, [] { ADD_FAILURE() << "the earlier load was not replaced"; });
+    Form1->loadPlaylist(small, [&] { laterDone = true; });
+    ASSERT_TRUE(waitFor([&] { return laterDone; }));
+    EXPECT_EQ(list->entries(), (QStringList{"/m/1.mp3", "/m/2.jpg"}));
+    EXPECT_EQ(watcher.seen().size(), 2);
+}
+
+// Files named at start, or handed over by a later start: a playlist among
+// them is loaded as the load command loads it, the other files follow its
+// entries and the first of them is selected; named alone, they are appended.
+TEST_F(MainWindow, ANamedPlaylistIsLoadedAndTheOtherNamedFilesFollowIt)
+{
+    QTemporaryDir dir;
+    const auto write = [&](const char* name, const QByteArray& bytes) { return writeFile(dir, name, bytes); };
+    const QString notes = write("notes.txt", "not a list");
+    const QString m3u = write("list.M3U8", "/m/1.mp3\r\n");
+    const QString pls = write("list.pls", "[playlist]\nFile1=/p/1.mp3\n");
+    const QString qx = write("list.qx", "/q/1.jpg\r\n/q/2.jpg\r\n");
+    const struct {
+        QStringList named;
+        QStringList entries;
+        int selected;
+    } cases[] = {
+        {{notes, m3u}, {"/m/1.mp3", notes}, 1},
+        {{pls}, {"/p/1.mp3"}, -1},
+        {{m3u, qx}, {"/q/1.jpg", "/q/2.jpg"}, -1},  // the last list named
+        {{notes}, {"/old.jpg", notes}, 1},          // no list: appended
+    };
+    for (const auto& c : cases) {
+        list->setEntries({QStringLiteral("/old.jpg")});
+        Form1->openNamedFiles(c.named);
+        EXPECT_TRUE(waitFor([&] { return list->entries() == c.entries; })) << c.named.join(u' ').toStdString();
+        EXPECT_EQ(list->selectedIndex(), c.selected) << c.named.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(watcher.seen().isEmpty());
 }
 
 TEST_F(MainWindow, ColorPickerKeepsTheSwatchWhenTheScreenCannotBeRead)
@@ -425,4 +508,12 @@ TEST_F(MainWindow, HugeEntryIsLaidOutOnlyAsFarAsARowShows)
     EXPECT_GT(width, kMaxDrawnEntryChars / 2 * widest);
     Form1->ListBox1->viewport()->repaint();
     EXPECT_EQ(list->at(0), huge);  // the entry itself stays whole
+
+    // Selecting it shows a bounded part of its name, and the status line
+    // never makes the window wider.
+    const int minimumWidth = Form1->minimumSizeHint().width();
+    list->setSelectedIndex(0);
+    Form1->ListBox1Click();
+    EXPECT_EQ(Form1->statusText(), huge.mid(1, kMaxDrawnEntryChars));
+    EXPECT_EQ(Form1->minimumSizeHint().width(), minimumWidth);
 }

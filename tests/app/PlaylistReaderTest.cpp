@@ -4,13 +4,17 @@
 #include "app/Playlist.h"
 #include "app/PlaylistReader.h"
 #include "app/PlsPlaylistReader.h"
+#include "platform/Errors.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <typeinfo>
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -21,6 +25,20 @@ struct Case {
     QByteArray bytes;
     QStringList entries;
 };
+
+QByteArray bytesOf(std::string_view text)
+{
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+QString writeList(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
 
 }  // namespace
 
@@ -50,7 +68,7 @@ TEST(M3uPlaylistReader, ReadsTheQuirksOfRealLists)
     };
     const M3uPlaylistReader reader;
     for (const Case& c : cases)
-        EXPECT_EQ(reader.read(c.bytes, folder), c.entries) << c.name;
+        EXPECT_EQ(reader.read(c.bytes, folder).entries.toStringList(), c.entries) << c.name;
 }
 
 TEST(PlsPlaylistReader, ReadsTheQuirksOfRealLists)
@@ -72,7 +90,7 @@ TEST(PlsPlaylistReader, ReadsTheQuirksOfRealLists)
     };
     const PlsPlaylistReader reader;
     for (const Case& c : cases)
-        EXPECT_EQ(reader.read(c.bytes, folder), c.entries) << c.name;
+        EXPECT_EQ(reader.read(c.bytes, folder).entries.toStringList(), c.entries) << c.name;
 }
 
 TEST(PlaylistReader, ChoosesTheReaderByExtension)
@@ -96,7 +114,7 @@ TEST(PlaylistReader, OwnListsKeepTheirEntriesExactly)
 {
     // Our own format keeps blanks, "#" and relative text as the user wrote them.
     const QxPlaylistReader reader;
-    EXPECT_EQ(reader.read(" a.mp3\r\n#x\r\n\r\n", folder), (QStringList{" a.mp3", "#x", ""}));
+    EXPECT_EQ(reader.read(" a.mp3\r\n#x\r\n\r\n", folder).entries.toStringList(), (QStringList{" a.mp3", "#x", ""}));
 }
 
 TEST(PlaylistReader, LoadingAForeignListResolvesAgainstItsFolder)
@@ -111,4 +129,94 @@ TEST(PlaylistReader, LoadingAForeignListResolvesAgainstItsFolder)
     Playlist playlist;
     playlist.loadFromFile(path);
     EXPECT_EQ(playlist.entries(), (QStringList{dir.filePath(QStringLiteral("songs/3.mp3")), "/abs/4.jpg"}));
+}
+
+// Whatever the format, the text ends at its first NUL: nothing after it
+// becomes an entry, and no entry holds U+0000.
+TEST(PlaylistFile, TheTextOfEveryFormatEndsAtItsFirstNul)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList entries;
+    } cases[] = {
+        {"a.m3u", bytesOf("/a/1.mp3\n/a/2\0.mp3\n/a/3.mp3\n"sv), {"/a/1.mp3", "/a/2"}},
+        {"b.m3u8", bytesOf("\0/a/1.mp3\n"sv), {}},
+        {"c.pls", bytesOf("[playlist]\nFile1=/a/1.mp3\nFile2=/a/2.mp3\0\nFile3=/a/3.mp3\n"sv),
+         {"/a/1.mp3", "/a/2.mp3"}},
+        {"d.qx", bytesOf("a\r\nb\0c\r\nd"sv), {"a", "b"}},
+    };
+    for (const auto& c : cases) {
+        const QStringList entries = readPlaylistFile(writeList(dir, c.name, c.bytes)).entries.toStringList();
+        EXPECT_EQ(entries, c.entries) << c.name;
+        for (const QString& entry : entries)
+            EXPECT_FALSE(entry.contains(QChar(0))) << c.name;
+    }
+}
+
+// A line longer than any path refuses the whole load, naming the file and
+// the line, before anything of it is decoded; a line of exactly the limit
+// loads, its line break not counted.
+TEST(PlaylistFile, ALineTooLongForAPathRefusesTheLoadNamingTheLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const qsizetype limit = PlaylistLimits().lineBytes;
+    for (const char* name : {"list.m3u", "list.pls", "list.qx"}) {
+        const QByteArray head("[playlist]\r\nFile1=/a.mp3\r\n");
+        const QString fits = writeList(dir, QStringLiteral("fits-") + name,
+                                       head + "File2=/" + QByteArray(limit - 7, 'x') + "\r\n");
+        EXPECT_EQ(readPlaylistFile(fits).entries.size(), QByteArray(name).endsWith(".pls") ? 2 : 3) << name;
+
+        const QString path =
+            writeList(dir, name, head + "File2=/" + QByteArray(limit - 6, 'x') + "\r\nFile3=/b.mp3\r\n");
+        Playlist playlist;
+        playlist.setEntries({QStringLiteral("/kept.jpg")});
+        QString message;
+        try {
+            playlist.loadFromFile(path);
+        } catch (const EFOpenError& e) {
+            message = e.message();
+        }
+        EXPECT_EQ(message, QStringLiteral("Плей-лист не загружен:\r%1\rСтрока 3 длиннее %2 байт: это не путь к файлу.")
+                               .arg(path)
+                               .arg(limit))
+            << name;
+        EXPECT_EQ(playlist.entries(), QStringList{QStringLiteral("/kept.jpg")}) << name;
+    }
+}
+
+// One load takes no more entries and no more bytes than its limits; what it
+// takes are the first whole lines, and it tells that the list was cut.
+TEST(PlaylistFile, OneLoadTakesNoMoreThanItsLimits)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const PlaylistLimits limits{.lineBytes = 100, .entries = 3, .fileBytes = 60};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QStringList entries;
+        bool cut;
+    } cases[] = {
+        {"exactly full.qx", "1\n2\n3\n", {"1", "2", "3"}, false},
+        {"one too many.qx", "1\n2\n3\n4", {"1", "2", "3"}, true},
+        {"comments do not count.m3u", "#EXTM3U\n/1\n#x\n/2\n\n/3\n", {"/1", "/2", "/3"}, false},
+        {"one too many.m3u", "/1\n/2\n/3\n/4\n", {"/1", "/2", "/3"}, true},
+        // A number given again is no new entry; the fourth number is.
+        {"numbers.pls", "[playlist]\nFile3=/3\nFile1=/1\nFile1=/one\nFile2=/2\nFile9=/9\n", {"/one", "/2", "/3"}, true},
+        // The third line is cut by the byte limit and left out.
+        {"longer than the byte limit.qx",
+         QByteArray(25, 'a') + "\n" + QByteArray(25, 'b') + "\n" + QByteArray(20, 'c') + "\n",
+         {QString(25, u'a'), QString(25, u'b')},
+         true},
+        {"a NUL before the byte limit.qx", bytesOf("a\nb\n\0"sv) + QByteArray(60, 'x'), {"a", "b"}, false},
+    };
+    for (const auto& c : cases) {
+        const PlaylistRead read = readPlaylistFile(writeList(dir, QString::fromUtf8(c.name), c.bytes), limits);
+        EXPECT_EQ(read.entries.toStringList(), c.entries) << c.name;
+        EXPECT_EQ(read.cut, c.cut) << c.name;
+    }
 }
