@@ -80,6 +80,7 @@ void TImageLibThumbnails::ClearThumbnails()
 {
     cancelScan();
     items_.clear();
+    thumbnails_.clear();
     setGrid(1, 1);
     topRow_ = leftCol_ = 0;
     updateScrollBars();
@@ -131,8 +132,9 @@ void TImageLibThumbnails::addPages(const QString& path, ThumbFile& file)
     // A cleared grid has one column; the first thumbnails take as many as fit.
     const bool first = items_.empty();
     for (ThumbPage& page : file.pages) {
+        thumbnails_.add(page.packed.isNull() ? PackedThumbnail::pack(page.thumbnail, page.place)
+                                             : std::move(page.packed));
         Item item;
-        item.thumbnail = std::move(page.thumbnail);
         item.page = page.page;
         item.lastPage = page.lastPage;
         item.fileName = path;
@@ -159,8 +161,6 @@ int TImageLibThumbnails::itemPage(int index) const
 {
     return index >= 0 && index < itemCount() ? items_[size_t(index)].page : -1;
 }
-
-const QImage& TImageLibThumbnails::itemThumbnail(int index) const { return items_.at(size_t(index)).thumbnail; }
 
 bool TImageLibThumbnails::Checked(int index) const
 {
@@ -298,7 +298,7 @@ void TImageLibThumbnails::drawCell(QPainter& painter, int col, int row, const QR
         return;
     Item& item = items_[size_t(index)];
     const int L = cell.left(), T = cell.top(), R = L + cell.width(), B = T + cell.height();
-    painter.drawImage(QPoint(L + 4, T + 4), item.thumbnail);
+    painter.drawImage(QPoint(L + 4, T + 4), thumbnails_.image(index));
     item.row = row;
     item.col = col;
     if (showImageName_) {

@@ -78,7 +78,7 @@ public:
     int itemCount() const { return int(items_.size()); }
     QString itemFilename(int index) const;
     int itemPage(int index) const;
-    const QImage& itemThumbnail(int index) const;
+    QImage itemThumbnail(int index) const { return thumbnails_.image(index); }
     bool isScanning() const;
     // Makes a cell current, as a press, a key or the wheel does.
     void makeCurrent(int col, int row);
@@ -103,8 +103,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    // Item i's thumbnail is thumbnails_'s i-th.
     struct Item {
-        QImage thumbnail;
         bool checked = false;
         int page = 0;
         int lastPage = 0;
@@ -126,6 +126,7 @@ private:
     std::shared_ptr<ImageLibrary> library_;
     std::shared_ptr<const ThumbnailCache> cache_;
     std::vector<Item> items_;
+    ThumbnailStore thumbnails_;
     unsigned filter_ = 0x3FF;
     int thumbWidth_ = 100, thumbHeight_ = 68;
     bool showImageName_ = true;

@@ -1,6 +1,9 @@
 #include "ThumbnailMaker.h"
 
+#include "imagelib/decode/JpegDecoder.h"
 #include "pictures/DibBitmap.h"
+#include "pictures/RegularFile.h"
+#include "pictures/ScanBudget.h"
 #include "pictures/ThumbnailCache.h"
 #include "platform/Errors.h"
 #include "windowing/Rounding.h"
@@ -11,10 +14,17 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+
 namespace {
 // A whole file is read into memory for its reader; nothing larger is a picture
 // this program can hold.
 constexpr qint64 kLargestFile = qint64(1) << 30;
+// A decoded pixel is held at once by the decoder (4 bytes), the bitmap block
+// (up to 4), the bitmap (4) and a smoothing copy (up to 4).
+constexpr qint64 kBytesPerDecodedPixel = 16;
+// A progressive JPEG's coefficients: two bytes per sample, 4:4:4 at worst.
+constexpr qint64 kJpegCoefficientBytes = 6;
 // No real multi-page file comes near this; a lying page count cannot keep a
 // scan busy for ever.
 constexpr int kMostPages = 65535;
@@ -27,6 +37,12 @@ QSize thumbnailSize(int width, int height, int thumbWidth, int thumbHeight)
     if (width >= height)
         return {thumbWidth, std::max(1, roundInt(double(height) * thumbWidth / width))};
     return {std::max(1, roundInt(double(width) * thumbHeight / height)), thumbHeight};
+}
+
+QRect thumbnailPlace(QSize picture, const ThumbnailRecipe& recipe)
+{
+    const QSize size = thumbnailSize(picture.width(), picture.height(), recipe.width, recipe.height);
+    return {QPoint((recipe.width - size.width()) / 2, (recipe.height - size.height()) / 2), size};
 }
 
 bool isTiffFormat(const QString& format)
@@ -59,7 +75,8 @@ std::optional<ImageReader> memoryReaderFor(const QString& format)
 
 QImage makeThumbnail(ImageLibrary& library, const DibBitmap& bitmap, const ThumbnailRecipe& recipe, ThumbFile& notes)
 {
-    const QSize size = thumbnailSize(bitmap.image.width(), bitmap.image.height(), recipe.width, recipe.height);
+    const QRect place = thumbnailPlace(bitmap.image.size(), recipe);
+    const QSize size = place.size();
     if (size.isEmpty())
         return {};
     QImage picture = bitmap.image;
@@ -82,57 +99,118 @@ QImage makeThumbnail(ImageLibrary& library, const DibBitmap& bitmap, const Thumb
     thumbnail.fill(Qt::white);
     QPainter painter(&thumbnail);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(QPoint((recipe.width - size.width()) / 2, (recipe.height - size.height()) / 2), size),
-                      picture);
+    painter.drawImage(place, picture);
     return thumbnail;
 }
 
+qint64 thumbnailReadCost(const FileInfo& info, int maxSide)
+{
+    if (info.width <= 0 || info.height <= 0)
+        return 0;
+    const qint64 pixels = qint64(info.width) * info.height;
+    if (memoryReaderFor(info.format) != ImageReader::Jpeg)
+        return pixels * kBytesPerDecodedPixel;
+    // A JPEG is decoded scaled down, but a progressive one keeps all its
+    // coefficients at full size meanwhile.
+    const int scale = imagedecode::jpegScaleForMaxSide(info.width, info.height, maxSide);
+    const qint64 scaled = qint64(imagedecode::jpegScaledSide(info.width, scale))
+                          * imagedecode::jpegScaledSide(info.height, scale);
+    return pixels * kJpegCoefficientBytes + scaled * kBytesPerDecodedPixel;
+}
+
+namespace {
+
+// A thumbnail of the shared cache made into the grid's thumbnail; false when
+// there is none for the file as it is now.
+bool thumbnailFromCache(ImageLibrary& library, const QString& path, const ThumbnailRecipe& recipe,
+                        const QString& format, ThumbFile& result)
+{
+    const QImage found = recipe.cache->find(path, std::max(recipe.width, recipe.height));
+    if (found.isNull())
+        return false;
+    // Other programs' thumbnails may be transparent: laid over white, as
+    // every picture is.
+    QImage opaque(found.size(), QImage::Format_RGB32);
+    opaque.fill(Qt::white);
+    QPainter(&opaque).drawImage(0, 0, found);
+    QImage thumbnail = makeThumbnail(library, DibBitmap{opaque, 24}, recipe, result);
+    if (thumbnail.isNull())
+        return false;
+    result.pages.push_back({std::move(thumbnail), thumbnailPlace(opaque.size(), recipe), 0, 0, format, {}});
+    return true;
+}
+
+}  // namespace
+
 ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const ThumbnailRecipe& recipe,
-                         const std::atomic<bool>* cancelled)
+                         const std::atomic<bool>* cancelled, ScanBudget* budget)
 {
     ThumbFile result;
     const QFileInfo file(path);
     if (!file.isFile())
         return result;
-    const FileInfo info = library.fileInfo(path);
-    if (!info.succeeded())
+    // The cache is asked first, by the file's address and time alone, so a
+    // thumbnail found there spares opening the picture. A file named as a
+    // TIFF may have several pages, which the cache does not hold.
+    const bool tiffName = isTiffFormat(file.suffix());
+    if (recipe.cache && !tiffName) {
+        if (thumbnailFromCache(library, path, recipe, file.suffix().toUpper(), result)
+            || recipe.cache->hasFailed(path))
+            return result;
+    }
+    const qint64 size = file.size();
+    if (size > kLargestFile)
         return result;
-    const auto reader = memoryReaderFor(info.format);
+    // The header is all fileinfo reads, unless the format keeps it far
+    // into the file; a TIFF's pages are counted from the whole file.
+    FileInfo info;
     int lastPage = 0;
-    if (isTiffFormat(info.format)) {
-        try {
-            const PageInfo pages = library.pageInfo(path, 0);
-            if (pages.found())
-                lastPage = pages.lastPage;
-        } catch (const Exception&) {
-            lastPage = 0;
+    {
+        const ScanBudget::Hold hold(budget, size);
+        if (!hold)
+            return result;
+        info = library.fileInfo(path);
+        if (!info.succeeded())
+            return result;
+        if (isTiffFormat(info.format)) {
+            try {
+                const PageInfo pages = library.pageInfo(path, 0);
+                if (pages.found())
+                    lastPage = pages.lastPage;
+            } catch (const Exception&) {
+                lastPage = 0;
+            }
         }
     }
-    if (lastPage < 0 || !reader || file.size() > kLargestFile)
+    const auto reader = memoryReaderFor(info.format);
+    if (lastPage < 0 || !reader)
         return result;
     const int side = std::max(recipe.width, recipe.height);
     // The shared cache holds one thumbnail per file: pages of a multi-page
     // file are always read.
     // Monochrome pictures are scaled to grey, which other programs' thumbnails are not.
     const bool cached = recipe.cache && lastPage == 0 && info.bitsPerPixel != 1;
-    if (cached) {
-        const QImage found = recipe.cache->find(path, side);
-        if (!found.isNull()) {
-            DibBitmap bitmap{found.convertToFormat(QImage::Format_RGB32), 24};
-            QImage thumbnail = makeThumbnail(library, bitmap, recipe, result);
-            if (!thumbnail.isNull()) {
-                result.pages.push_back({std::move(thumbnail), 0, 0, info.format});
-                return result;
-            }
-        }
-        if (recipe.cache->hasFailed(path))
-            return result;
-    }
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
+    if (cached && tiffName
+        && (thumbnailFromCache(library, path, recipe, info.format, result) || recipe.cache->hasFailed(path)))
         return result;
-    const QByteArray bytes = in.readAll();
-    if (bytes.isEmpty())
+    // A thumbnail kept for other programs is 128 pixels: read at least that
+    // large when it will be kept.
+    const int maxSide = cached ? std::max(side, ThumbnailCache::kNormalSide) : side;
+    const qint64 pixelCost = thumbnailReadCost(info, maxSide);
+    if (pixelCost <= 0) {
+        // A picture of no size is broken: nothing to read.
+        if (cached)
+            recipe.cache->storeFailure(path);
+        return result;
+    }
+    // Other pages than the first may be of any size: a multi-page file is
+    // read while nothing else is.
+    const qint64 cost = lastPage > 0 && budget ? budget->total() : size + pixelCost;
+    const ScanBudget::Hold hold(budget, cost);
+    if (!hold)
+        return result;
+    const auto bytes = readRegularFile(AT_FDCWD, QFile::encodeName(path), size, true);
+    if (!bytes || bytes->isEmpty())
         return result;
     lastPage = std::min(lastPage, kMostPages);
     for (int page = 0; page <= lastPage; ++page) {
@@ -142,10 +220,8 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
             ReadRequest request;
             request.bitsPerPixel = recipe.depth;
             request.pageOrMode = page;
-            // A thumbnail kept for other programs is 128 pixels: read at
-            // least that large when it will be kept.
-            request.maxSide = cached ? std::max(side, ThumbnailCache::kNormalSide) : side;
-            const ReadResult read = library.readMemory(*reader, bytes, request);
+            request.maxSide = maxSide;
+            const ReadResult read = library.readMemory(*reader, *bytes, request);
             if (!read.succeeded() || !read.block)
                 continue;
             const DibBitmap bitmap = blockToBitmap(library, read.block);
@@ -155,9 +231,10 @@ ThumbFile readThumbnails(ImageLibrary& library, const QString& path, const Thumb
             if (cached && !bitmap.monochrome()
                 && (std::max(bitmap.image.width(), bitmap.image.height()) >= ThumbnailCache::kNormalSide
                     || bitmap.image.size() == QSize(info.width, info.height)))
-                recipe.cache->store(path, bitmap.image);
+                recipe.cache->store(path, bitmap.image, QSize(info.width, info.height));
             if (!thumbnail.isNull())
-                result.pages.push_back({std::move(thumbnail), page, lastPage, info.format});
+                result.pages.push_back(
+                    {std::move(thumbnail), thumbnailPlace(bitmap.image.size(), recipe), page, lastPage, info.format, {}});
         } catch (const Exception&) {
             // A page that fails in any way is skipped without a word.
         } catch (const std::bad_alloc&) {

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <pthread.h>
+
 std::vector<ScanEntry> listPictureFiles(const QString& folder, const QStringList& extensions)
 {
     const QFileInfoList all =
@@ -28,13 +30,15 @@ std::vector<ScanEntry> listPictureFiles(const QString& folder, const QStringList
 }
 
 ThumbnailScan::ThumbnailScan(std::shared_ptr<ImageLibrary> library, std::vector<ScanEntry> entries,
-                             ThumbnailRecipe recipe, Handlers handlers, int workers, QObject* parent)
+                             ThumbnailRecipe recipe, Handlers handlers, int workers, QObject* parent,
+                             qint64 bytesInFlight)
     : QObject(parent),
       library_(std::move(library)),
       entries_(std::move(entries)),
       recipe_(recipe),
       handlers_(std::move(handlers)),
-      workerCount_(workers > 0 ? workers : std::max(1, QThread::idealThreadCount()))
+      workerCount_(workers > 0 ? workers : std::max(1, QThread::idealThreadCount())),
+      budget_(bytesInFlight)
 {
 }
 
@@ -63,6 +67,7 @@ void ThumbnailScan::cancel()
 void ThumbnailScan::stopWorkers()
 {
     cancelled_ = true;
+    budget_.close();
     for (std::thread& worker : workers_)
         worker.join();
     workers_.clear();
@@ -70,13 +75,20 @@ void ThumbnailScan::stopWorkers()
 
 void ThumbnailScan::work()
 {
+    // Named, so that the workers can be told apart from outside (top -H).
+    pthread_setname_np(pthread_self(), "thumbnail scan");
     for (;;) {
         const size_t index = next_.fetch_add(1);
         if (index >= entries_.size() || cancelled_)
             return;
         Outcome outcome;
         try {
-            outcome.file = readThumbnails(*library_, entries_[index].path, recipe_, &cancelled_);
+            outcome.file = readThumbnails(*library_, entries_[index].path, recipe_, &cancelled_, &budget_);
+            // Only the packed thumbnails wait for their turn.
+            for (ThumbPage& page : outcome.file.pages) {
+                page.packed = PackedThumbnail::pack(page.thumbnail, page.place);
+                page.thumbnail = QImage();
+            }
         } catch (const Exception& e) {
             outcome.failed = true;
             outcome.error = e.message();

@@ -2,8 +2,11 @@
 // A folder scan of the thumbnail grid: the folder's picture files, listed in
 // extension order, are decoded on worker threads (one per core, one file each
 // at a time) and handed back on the owner's thread strictly in listing order,
-// so the grid fills progressively. Destroying or cancelling the scan stops
-// the workers after the file each one is on.
+// so the grid fills progressively. The workers share one budget of bytes in
+// flight (files and decoded pixels) and hand over packed thumbnails only.
+// Destroying or cancelling the scan stops the workers after the file each
+// one is on.
+#include "pictures/ScanBudget.h"
 #include "pictures/ThumbnailMaker.h"
 
 #include <QObject>
@@ -39,8 +42,13 @@ public:
         std::function<void()> finished;
     };
 
+    // What all workers may hold at once: with the rest of the program, well
+    // under a gigabyte.
+    static constexpr qint64 kBytesInFlight = qint64(512) << 20;
+
     ThumbnailScan(std::shared_ptr<ImageLibrary> library, std::vector<ScanEntry> entries, ThumbnailRecipe recipe,
-                  Handlers handlers, int workers = 0, QObject* parent = nullptr);
+                  Handlers handlers, int workers = 0, QObject* parent = nullptr,
+                  qint64 bytesInFlight = kBytesInFlight);
     ~ThumbnailScan() override;
 
     void start();
@@ -63,6 +71,7 @@ private:
     ThumbnailRecipe recipe_;
     Handlers handlers_;
     int workerCount_;
+    ScanBudget budget_;
     std::vector<std::thread> workers_;
     std::atomic<size_t> next_{0};
     std::atomic<bool> cancelled_{false};

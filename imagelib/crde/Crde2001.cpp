@@ -9,7 +9,7 @@
 
 #include <cstring>
 #include <new>
-#include <vector>
+#include <optional>
 
 namespace crde {
 namespace {
@@ -64,11 +64,11 @@ std::int16_t readFile(Format format, const char* path, const ReadRequest& reques
         return kBadArgument;
     *block = nullptr;
     return guarded([&]() -> std::int16_t {
-        std::vector<std::uint8_t> bytes;
-        const std::int16_t code = readWholeFile(path, bytes);
+        FileBytes file;
+        const std::int16_t code = readWholeFile(path, file);
         if (code < 1)
             return code;
-        return readBytes(format, imagedecode::Bytes(bytes.data(), bytes.size()), request, progress, context, block);
+        return readBytes(format, file.bytes(), request, progress, context, block);
     });
 }
 
@@ -106,17 +106,33 @@ ReadRequest scaled(int maxSide, int number = 0, int mode = 0)
     return r;
 }
 
-// Reads the file's format, size and depth from its content.
-std::int16_t withFile(const char* path, std::vector<std::uint8_t>& bytes, Format& format)
+// Answers a question about a file from its content: from its head when the
+// answer lies there, from the whole file otherwise (a TIFF directory may sit
+// at the end). A file with no known signature fails on its head alone.
+template <typename Answer>
+std::int16_t withFile(const char* path, bool wholeTiff, Answer&& answer)
 {
-    const std::int16_t code = readWholeFile(path, bytes);
+    FileBytes file;
+    std::int16_t code = readFileBytes(path, kHeadBytes, file);
     if (code < 1)
         return code;
-    const std::optional<Format> found = detectFormat(imagedecode::Bytes(bytes.data(), bytes.size()), true);
+    const std::optional<Format> found = detectFormat(file.bytes(), true);
     if (!found)
         return kWrongFormat;
-    format = *found;
-    return 1;
+    if (!file.whole() && !(wholeTiff && *found == Format::Tiff)) {
+        try {
+            return answer(*found, file.bytes());
+        } catch (const imagedecode::DecodeError& e) {
+            if (e.kind() != imagedecode::Failure::Truncated && e.kind() != imagedecode::Failure::Corrupt)
+                throw;
+        }
+    }
+    if (!file.whole()) {
+        code = readWholeFile(path, file);
+        if (code < 1)
+            return code;
+    }
+    return answer(*found, file.bytes());
 }
 
 }  // namespace
@@ -226,18 +242,15 @@ int16_t fileinfo(const char* path, char* format, int* width, int* height, int* b
     if (!format || !width || !height || !bitsPerPixel)
         return kBadArgument;
     format[0] = '\0';
-    return guarded([&]() -> std::int16_t {
-        std::vector<std::uint8_t> bytes;
-        Format found{};
-        const std::int16_t code = withFile(path, bytes, found);
-        if (code < 1)
-            return code;
-        const imagedecode::PictureInfo info = formatInfo(found, imagedecode::Bytes(bytes.data(), bytes.size()));
-        std::strcpy(format, formatName(found));
-        *width = info.width;
-        *height = info.height;
-        *bitsPerPixel = info.bitCount;
-        return 1;
+    return guarded([&] {
+        return withFile(path, false, [&](Format found, imagedecode::Bytes bytes) -> std::int16_t {
+            const imagedecode::PictureInfo info = formatInfo(found, bytes);
+            std::strcpy(format, formatName(found));
+            *width = info.width;
+            *height = info.height;
+            *bitsPerPixel = info.bitCount;
+            return 1;
+        });
     });
 }
 
@@ -245,14 +258,12 @@ int16_t getinfo(const char* path, int pageNumber, int* lastPage)
 {
     if (!lastPage || pageNumber < 0)
         return kBadArgument;
-    return guarded([&]() -> std::int16_t {
-        std::vector<std::uint8_t> bytes;
-        Format found{};
-        const std::int16_t code = withFile(path, bytes, found);
-        if (code < 1)
-            return code;
-        *lastPage = pageCount(found, imagedecode::Bytes(bytes.data(), bytes.size())) - 1;
-        return 1;
+    return guarded([&] {
+        // Every directory of a TIFF is counted, wherever it lies.
+        return withFile(path, true, [&](Format found, imagedecode::Bytes bytes) -> std::int16_t {
+            *lastPage = pageCount(found, bytes) - 1;
+            return 1;
+        });
     });
 }
 

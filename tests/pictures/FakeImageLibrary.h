@@ -43,6 +43,7 @@ public:
     std::atomic<bool> readingAvailable{true};
     std::atomic<bool> scalingAvailable{true};
     std::atomic<int> reads{0};
+    std::atomic<int> infos{0};  // fileInfo calls
     std::atomic<int> scalingCalls{0};
     int lastReadBits = 0;
     int lastReadPage = -1;
@@ -61,6 +62,7 @@ public:
     FileInfo fileInfo(const QString& path) override
     {
         checkReading();
+        ++infos;
         FileInfo info;
         std::lock_guard lock(mutex_);
         auto it = pictures_.constFind(path);
