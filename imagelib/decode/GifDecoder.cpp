@@ -83,6 +83,59 @@ int skipToFirstImage(GifFileType* gif)
     }
 }
 
+// The first frame's place: the canvas it is shown on and where its top-left
+// pixel lands there; the frame may reach past the canvas' right and bottom.
+struct Canvas {
+    std::int64_t width = 0, height = 0, left = 0, top = 0;
+};
+
+// The canvas is bounded by what the data can paint. A frame that overhangs
+// the logical screen widens it, as browsers show it, unless the widening
+// would add more empty screen than the frame covers: a frame far outside a
+// small screen is clipped instead. A screen larger than the data can ever
+// fill shrinks to the frame itself.
+Canvas canvasFor(const GifFileType* gif, std::uint64_t dataBytes)
+{
+    const GifImageDesc& frame = gif->Image;
+    const std::int64_t frameRight = std::int64_t(frame.Left) + frame.Width;
+    const std::int64_t frameBottom = std::int64_t(frame.Top) + frame.Height;
+    const std::int64_t frameArea = std::int64_t(frame.Width) * frame.Height;
+    std::int64_t screenWidth = gif->SWidth, screenHeight = gif->SHeight;
+    if (screenWidth <= 0 || screenHeight <= 0) {
+        screenWidth = frameRight;
+        screenHeight = frameBottom;
+    }
+    Canvas canvas{screenWidth, screenHeight, frame.Left, frame.Top};
+    const std::int64_t widerWidth = std::max(screenWidth, frameRight), widerHeight = std::max(screenHeight, frameBottom);
+    if (widerWidth * widerHeight <= screenWidth * screenHeight + frameArea) {
+        canvas.width = widerWidth;
+        canvas.height = widerHeight;
+    }
+    const std::uint64_t area = std::uint64_t(canvas.width) * std::uint64_t(canvas.height);
+    if (area > kLargestEmptyScreen && area > (dataBytes + 16) * kLzwPixelsPerByte)
+        canvas = Canvas{frame.Width, frame.Height, 0, 0};
+    return canvas;
+}
+
+// The file opened and read up to the first frame's descriptor.
+struct FirstFrame {
+    Source source;
+    GifPtr gif;
+    int transparent = NO_TRANSPARENT_COLOR;
+
+    explicit FirstFrame(Bytes data) : source{data}, gif(open(source))
+    {
+        transparent = skipToFirstImage(gif.get());
+        if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
+            gifFailure(gif->Error);
+    }
+    FirstFrame(const FirstFrame&) = delete;
+    FirstFrame& operator=(const FirstFrame&) = delete;
+
+    const ColorMapObject* colourMap() const { return gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap; }
+    std::uint64_t bytesLeft() const { return source.data.size() - source.pos; }
+};
+
 }  // namespace
 
 bool looksLikeGif(Bytes data)
@@ -94,47 +147,44 @@ PictureInfo gifInfo(Bytes data)
 {
     if (!looksLikeGif(data))
         fail(Failure::NotThisFormat, "Not a GIF picture");
-    return {data.u16(6), data.u16(8), 8};
+    // The depth is that of the colour table the first frame is painted
+    // with, and the size that of the canvas it is shown on.
+    try {
+        const FirstFrame first(data);
+        const Canvas canvas = canvasFor(first.gif.get(), first.bytesLeft());
+        const ColorMapObject* map = first.colourMap();
+        return {int(canvas.width), int(canvas.height), map && map->BitsPerPixel > 0 ? map->BitsPerPixel : 8};
+    } catch (const DecodeError&) {
+        // A file that ends before its first frame still has a header to tell.
+        const std::uint8_t flags = data.size() > 10 ? data.u8(10) : 0;
+        return {data.u16(6), data.u16(8), flags & 0x80 ? (flags & 7) + 1 : 8};
+    }
 }
 
 Picture decodeGif(Bytes data, const Options& options)
 {
-    Source source{data};
-    GifPtr gif = open(source);
-    const int transparent = skipToFirstImage(gif.get());
-    if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
-        gifFailure(gif->Error);
-
+    const FirstFrame first(data);
+    GifFileType* gif = first.gif.get();
     const GifImageDesc& frame = gif->Image;
     checkSize(frame.Width, frame.Height, 4, options.limits);
     if (frame.Left < 0 || frame.Top < 0)
         fail(Failure::Corrupt, "The GIF frame lies outside the picture");
-    checkExpansion(std::uint64_t(frame.Width) * std::uint64_t(frame.Height), data.size() - source.pos,
-                   kLzwPixelsPerByte);
-    // A frame that overhangs the logical screen widens the picture rather
-    // than losing its edge, as browsers show it.
-    const std::int64_t frameRight = std::int64_t(frame.Left) + frame.Width, frameBottom = std::int64_t(frame.Top) + frame.Height;
-    std::int64_t width = std::max<std::int64_t>(gif->SWidth, frameRight);
-    std::int64_t height = std::max<std::int64_t>(gif->SHeight, frameBottom);
-    checkSize(width, height, 4, options.limits);
-    // A huge empty screen around a frame its data could never fill is not
-    // worth hundreds of megabytes: the frame's own extent is shown instead.
-    const std::uint64_t screen = std::uint64_t(width) * std::uint64_t(height);
-    if (screen > kLargestEmptyScreen && screen > (data.size() - source.pos + 16) * kLzwPixelsPerByte) {
-        width = frameRight;
-        height = frameBottom;
-    }
+    checkExpansion(std::uint64_t(frame.Width) * std::uint64_t(frame.Height), first.bytesLeft(), kLzwPixelsPerByte);
+    // A screen, or a frame placed, beyond what may be shown at all is refused.
+    checkSize(std::max<std::int64_t>(gif->SWidth, std::int64_t(frame.Left) + frame.Width),
+              std::max<std::int64_t>(gif->SHeight, std::int64_t(frame.Top) + frame.Height), 4, options.limits);
+    const Canvas canvas = canvasFor(gif, first.bytesLeft());
 
-    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    const ColorMapObject* map = first.colourMap();
     if (!map || map->ColorCount <= 0)
         fail(Failure::Corrupt, "The GIF picture has no colour table");
     std::vector<Colour> palette(std::size_t(std::min(map->ColorCount, 256)));
     for (std::size_t i = 0; i < palette.size(); ++i)
         palette[i] = Colour{map->Colors[i].Blue, map->Colors[i].Green, map->Colors[i].Red, 255};
-    if (transparent >= 0 && std::size_t(transparent) < palette.size())
-        palette[std::size_t(transparent)] = Colour{0, 0, 0, 0};
+    if (first.transparent >= 0 && std::size_t(first.transparent) < palette.size())
+        palette[std::size_t(first.transparent)] = Colour{0, 0, 0, 0};
 
-    Picture picture = Picture::allocate(width, height, paletteFormat(options), options.limits);
+    Picture picture = Picture::allocate(canvas.width, canvas.height, paletteFormat(options), options.limits);
     const PaletteWriter writer(picture, palette);
     // What the first frame does not cover is the empty screen.
     if (picture.indexed()) {
@@ -143,6 +193,8 @@ Picture decodeGif(Bytes data, const Options& options)
     } else {
         picture.hasAlpha = true;
     }
+    // The part of each frame row that lands on the canvas.
+    const std::int64_t visible = std::clamp<std::int64_t>(canvas.width - canvas.left, 0, frame.Width);
     std::vector<GifPixelType> line(std::size_t(frame.Width));
     const int passStart[] = {0, 4, 2, 1}, passStep[] = {8, 8, 4, 2};
     const int passes = frame.Interlace ? 4 : 1;
@@ -152,7 +204,7 @@ Picture decodeGif(Bytes data, const Options& options)
         const int start = frame.Interlace ? passStart[pass] : 0, step = frame.Interlace ? passStep[pass] : 1;
         for (int y = start; y < frame.Height; y += step) {
             progress.report(rowsRead, frame.Height);
-            if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR) {
+            if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) {
                 // A cut-off file still shows the rows it holds.
                 if (rowsRead == 0)
                     gifFailure(gif->Error);
@@ -160,9 +212,12 @@ Picture decodeGif(Bytes data, const Options& options)
                 break;
             }
             ++rowsRead;
-            std::uint8_t* out = picture.row(frame.Top + y);
-            for (int x = 0; x < frame.Width; ++x)
-                writer.put(out, frame.Left + x, line[std::size_t(x)]);
+            const std::int64_t row = canvas.top + y;
+            if (row >= canvas.height)
+                continue;
+            std::uint8_t* out = picture.row(int(row));
+            for (std::int64_t x = 0; x < visible; ++x)
+                writer.put(out, int(canvas.left + x), line[std::size_t(x)]);
         }
     }
     progress.report(1, 1);

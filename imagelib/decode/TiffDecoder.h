@@ -7,8 +7,13 @@
 
 namespace imagedecode {
 
+// The pages a file may show: the thumbnail grid makes one thumbnail of each,
+// and no real document comes near this. Later pages do not exist.
+inline constexpr int kMostTiffPages = 1000;
+
 bool looksLikeTiff(Bytes data);
-// The number of pages (image directories); fails for a broken file.
+// The number of pages (image directories, at most kMostTiffPages); fails for
+// a broken file.
 int tiffPageCount(Bytes data);
 // page counts from 0; a page the file does not have fails with NoSuchPage.
 PictureInfo tiffInfo(Bytes data, int page);

@@ -280,7 +280,7 @@ TEST(ImageReaders, FileInformationAndPages)
         const char* file;
         const char* format;
         int bits;
-    } cases[] = {{"BMP3:x.bmp", "BMP", 24}, {"x.jpg", "JPEG", 24}, {"x.png", "PNG", 0}, {"x.gif", "GIF", 8},
+    } cases[] = {{"BMP3:x.bmp", "BMP", 24}, {"x.jpg", "JPEG", 24}, {"x.png", "PNG", 0}, {"x.gif", "GIF", 2},
                  {"x.tif", "TIFF", 24}, {"x.tga", "TGA", 24}, {"x.pcx", "PCX", 24}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
