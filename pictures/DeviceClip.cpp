@@ -82,6 +82,7 @@ struct Side {
 Subpath keepSide(const Subpath& in, const Side& side)
 {
     Subpath out;
+    out.segments.reserve(in.segments.size() + 4);
     bool first = true;
     const auto put = [&](Segment s) {
         if (first) {
@@ -246,16 +247,6 @@ Subpath shortEdges(const Subpath& subpath, double rows)
         out.segments.push_back(s);
         a = s.to;
     }
-    return out;
-}
-
-QPainterPath forFill(const QPainterPath& path, const QRectF& box, Qt::FillRule rule)
-{
-    QPainterPath out;
-    out.setFillRule(rule);
-    for (const Subpath& subpath : prepared(path, box))
-        if (const Subpath cut = polygon(subpath, box); !cut.isEmpty())
-            out.addPath(cut.toPath(QTransform(), true));
     return out;
 }
 

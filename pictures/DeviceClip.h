@@ -55,7 +55,4 @@ std::vector<Run> polyline(const Subpath& open, const QRectF& box);
 // busy shape cost the square of its height; short ones are skipped at once.
 Subpath shortEdges(const Subpath& subpath, double rows);
 
-// The area path fills, cut to box (every subpath closed, as filling does).
-QPainterPath forFill(const QPainterPath& path, const QRectF& box, Qt::FillRule rule);
-
 }  // namespace metafile::clip

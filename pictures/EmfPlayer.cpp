@@ -113,6 +113,8 @@ public:
     QPolygonF points(std::size_t offset, std::uint64_t count, bool small) const
     {
         const std::uint64_t each = small ? 4 : 8;
+        if (count > kMaxPoints)
+            metafileFailure(QStringLiteral("A metafile record holds too many points"));
         if (!has(offset, count * each))
             metafileFailure(QStringLiteral("A metafile record holds fewer points than it declares"));
         QPolygonF poly;
@@ -129,6 +131,8 @@ public:
     std::vector<QPolygonF> polyPolyPoints(bool small) const
     {
         const std::uint64_t n = u32(24), total = u32(28);
+        if (n > kMaxPoints || total > kMaxPoints)
+            metafileFailure(QStringLiteral("A metafile record holds too many points"));
         if (!has(32, n * 4))
             metafileFailure(QStringLiteral("A metafile record holds fewer counts than it declares"));
         std::uint64_t at = 32 + n * 4, sum = 0;
@@ -150,8 +154,11 @@ public:
         if (bytes < 32 || !has(offset, bytes))
             return rects;
         const std::uint64_t count = u32(offset + 8);
+        if (count > kMaxRegionRectangles)
+            metafileFailure(QStringLiteral("A metafile region holds too many rectangles"));
         if (count * 16 > bytes - 32)
             metafileFailure(QStringLiteral("A metafile region holds fewer rectangles than it declares"));
+        rects.reserve(std::size_t(count));
         for (std::size_t i = 0; i < count; ++i)
             rects.push_back(box(offset + 32 + 16 * i));
         return rects;
@@ -204,6 +211,8 @@ void textRecord(Canvas& c, const Params& r, bool wide)
     const std::uint64_t chars = r.u32(44);
     const std::uint32_t offString = r.u32(48);
     const std::uint32_t options = r.u32(52);
+    if (chars > kMaxCharacters)
+        metafileFailure(QStringLiteral("A metafile text record holds too many characters"));
     if (!r.has(offString, chars * (wide ? 2 : 1)))
         metafileFailure(QStringLiteral("A metafile text record holds fewer characters than it declares"));
     QString text;
@@ -372,7 +381,7 @@ Played playEmf(imagedecode::Bytes file)
         while (file.has(pos, 8)) {
             const std::uint32_t type = file.u32(pos), bytes = file.u32(pos + 4);
             // A record that claims more than the file holds ends the playing.
-            if (bytes < 8 || bytes % 4 != 0 || !file.has(pos, bytes) || type == Eof)
+            if (bytes < 8 || bytes % 4 != 0 || !file.has(pos, bytes) || type == Eof || !canvas.mayPlay())
                 break;
             try {
                 play(canvas, type, Params(file.slice(pos, bytes)));

@@ -4,7 +4,8 @@
 // pixels and millimetres gives the device units. EMF+ records, carried in
 // comments beside the plain records, are skipped in favour of those; records
 // it does not know are skipped, and so is a record too short for what it
-// declares. A file whose records draw nothing, or whose header is unusable,
+// declares or holding more points, rectangles or characters than a picture
+// needs. A file whose records draw nothing, or whose header is unusable,
 // fails with EInvalidGraphic.
 #include "pictures/MetafileCanvas.h"
 #include "imagelib/decode/Bytes.h"

@@ -6,6 +6,7 @@
 #include "platform/Errors.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QtMath>
 
 #include <algorithm>
@@ -31,14 +32,6 @@ bool finite(const QTransform& t)
 {
     return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) && std::isfinite(t.m22())
            && std::isfinite(t.dx()) && std::isfinite(t.dy()) && t.isInvertible();
-}
-
-QPainterPath rectsPath(const std::vector<QRectF>& rects)
-{
-    QPainterPath path;
-    for (const QRectF& r : rects)
-        path.addRect(r.normalized());
-    return path.simplified();
 }
 
 // How far t stretches a length at most (its larger singular value).
@@ -96,6 +89,35 @@ private:
     double rows_ = 0, painted_ = 0;
     double top_ = std::numeric_limits<double>::max(), bottom_ = std::numeric_limits<double>::lowest();
 };
+
+// The box holding a subpath's points, control points included.
+QRectF reachOf(const clip::Subpath& subpath)
+{
+    double left = subpath.start.x(), right = left, top = subpath.start.y(), bottom = top;
+    const auto take = [&](QPointF p) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    };
+    for (const clip::Segment& s : subpath.segments) {
+        take(s.to);
+        if (s.curve) {
+            take(s.c1);
+            take(s.c2);
+        }
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
+}
+
+// The pixels whose centres a picture rectangle holds, as a device rounds.
+QRect pixelsOf(const QRectF& pictureRect, const QRect& picture)
+{
+    const QRectF r = pictureRect.normalized().intersected(QRectF(picture));
+    if (r.isEmpty())
+        return {};
+    return QRect(QPoint(qRound(r.left()), qRound(r.top())), QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
+}
 
 }  // namespace
 
@@ -250,16 +272,21 @@ void Canvas::restore(int level)
 
 void Canvas::addObject(Object object)
 {
-    const auto free = std::find_if(objects_.begin(), objects_.end(), [](const Object& o) { return o.kind == Object::Empty; });
-    if (free != objects_.end())
-        *free = std::move(object);
-    else if (objects_.size() < kMaxObjects)
+    if (!charge(kWorkPerObject))
+        return;
+    while (!freeSlots_.empty() && objects_[freeSlots_.top()].kind != Object::Empty)
+        freeSlots_.pop();
+    if (!freeSlots_.empty()) {
+        objects_[freeSlots_.top()] = std::move(object);
+        freeSlots_.pop();
+    } else if (objects_.size() < kMaxObjects) {
         objects_.push_back(std::move(object));
+    }
 }
 
 void Canvas::setObject(std::uint32_t index, Object object)
 {
-    if (index >= kMaxObjects)
+    if (index >= kMaxObjects || !charge(kWorkPerObject))
         return;
     if (index >= objects_.size())
         objects_.resize(index + 1);
@@ -300,8 +327,10 @@ void Canvas::selectStockObject(std::uint32_t id)
 
 void Canvas::deleteObject(std::uint32_t index)
 {
-    if (index < objects_.size())
-        objects_[index] = Object();
+    if (index >= objects_.size() || objects_[index].kind == Object::Empty)
+        return;
+    objects_[index] = Object();
+    freeSlots_.push(index);
 }
 
 QTransform Canvas::logicalToPicture() const
@@ -341,9 +370,13 @@ void Canvas::draw(const QPainterPath& shape, bool fill)
     if (!finite(t))
         return;
     if (inPath_) {
-        path_.addPath(t.map(shape));
+        if (growPath(shape.elementCount()))
+            path_.addPath(t.map(shape));
         return;
     }
+    // Each point is copied and cut a few times before the painter sees it.
+    if (!charge(kWorkPerPoint * shape.elementCount()))
+        return;
     const QRectF area = t.mapRect(shape.boundingRect());
     spend(area);
     QPainterPath filled = shape;
@@ -412,7 +445,7 @@ void Canvas::paint(const QPainterPath& shape, const QTransform& t, const QBrush&
     // A shape that would cost more than is left is not painted, and nothing
     // after it is.
     const double cost = fillWork.cost() + strokeWork.cost();
-    if (cost > areaLeft_) {
+    if (cost > areaLeft_ || !charge(cost + clipCost(area))) {
         areaLeft_ = 0;
         return;
     }
@@ -457,10 +490,30 @@ void Canvas::paint(const QPainterPath& shape, const QTransform& t, const QBrush&
         painter_.strokePath(solid, pen);
 }
 
+bool Canvas::charge(double work)
+{
+    if (spent() || !(work <= workLeft_)) {
+        workLeft_ = 0;
+        return false;
+    }
+    workLeft_ -= work;
+    return true;
+}
+
 void Canvas::spend(const QRectF& pictureArea)
 {
     const QRectF painted = pictureArea.intersected(QRectF(picture_.rect()));
-    areaLeft_ -= std::max(1.0, painted.width() * painted.height());
+    const double pixels = std::max(1.0, painted.width() * painted.height());
+    areaLeft_ -= pixels;
+    workLeft_ -= pixels + clipCost(painted);
+}
+
+double Canvas::clipCost(const QRectF& pictureArea) const
+{
+    if (!state_.clip || state_.clip->rectCount() <= 1)
+        return 0;
+    const double rows = std::clamp(pictureArea.height() + 1, 1.0, double(picture_.height()));
+    return kWorkPerRectangle * state_.clip->rectCount() * rows / picture_.height();
 }
 
 // The pen, kept from work no picture needs: no wider than the picture, and
@@ -491,9 +544,11 @@ void Canvas::lineTo(QPointF p)
     line.lineTo(p);
     if (inPath_) {
         const QTransform t = logicalToPicture();
-        if (path_.elementCount() == 0)
-            path_.moveTo(t.map(state_.current));
-        path_.lineTo(t.map(p));
+        if (growPath(2)) {
+            if (path_.elementCount() == 0)
+                path_.moveTo(t.map(state_.current));
+            path_.lineTo(t.map(p));
+        }
     } else {
         draw(line, false);
     }
@@ -609,6 +664,23 @@ void Canvas::chord(const QRectF& box, QPointF start, QPointF end)
     draw(arcPath(box, start, end, 2), true);
 }
 
+std::optional<QFont> Canvas::painterFont(double pixelHeight)
+{
+    QFont font(state_.font.face.isEmpty() ? QStringLiteral("Sans Serif") : state_.font.face);
+    font.setPixelSize(std::max(1, qRound(state_.font.height > 0 ? pixelHeight * 0.8 : pixelHeight)));
+    font.setWeight(state_.font.weight >= 600 ? QFont::Bold : QFont::Normal);
+    font.setItalic(state_.font.italic);
+    font.setUnderline(state_.font.underline);
+    font.setStrikeOut(state_.font.strikeOut);
+    const QString key = font.key();
+    if (!fontsUsed_.contains(key)) {
+        if (!charge(kWorkPerFont))
+            return std::nullopt;
+        fontsUsed_.insert(key);
+    }
+    return font;
+}
+
 void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBox)
 {
     const QTransform t = logicalToPicture();
@@ -617,6 +689,7 @@ void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBo
     const bool fromCurrent = state_.textAlign & kTaUpdateCp;
     const QPointF at = t.map(fromCurrent ? state_.current : reference);
     if (opaqueBox) {
+        spend(t.mapRect(opaqueBox->normalized()));
         painter_.setTransform(t);
         painter_.fillRect(visiblePart(opaqueBox->normalized(), t), state_.bkColor);
         drew_ = true;
@@ -627,34 +700,70 @@ void Canvas::text(QPointF reference, const QString& text, const QRectF* opaqueBo
     // at the height the mapping gives it.
     const double scale = std::sqrt(std::abs(t.determinant()));
     const double height = std::clamp(std::abs(state_.font.height) * scale, 1.0, 4096.0);
-    QFont font(state_.font.face.isEmpty() ? QStringLiteral("Sans Serif") : state_.font.face);
-    font.setPixelSize(std::max(1, qRound(state_.font.height > 0 ? height * 0.8 : height)));
-    font.setWeight(state_.font.weight >= 600 ? QFont::Bold : QFont::Normal);
-    font.setItalic(state_.font.italic);
-    font.setUnderline(state_.font.underline);
-    font.setStrikeOut(state_.font.strikeOut);
-    const QFontMetricsF metrics(font);
-    const double width = metrics.horizontalAdvance(text);
+    const std::optional<QFont> font = painterFont(height);
+    if (!font || !charge(kWorkPerCharacter * double(text.size())))
+        return;
+    const QFontMetricsF metrics(*font);
+    // Where each character starts along the line, measured alone; a font
+    // engine may load a glyph's outline to measure it, so each character is
+    // measured once.
+    std::vector<double> starts(std::size_t(text.size()) + 1, 0.0);
+    QHash<QChar, double> advances;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        auto advance = advances.constFind(text[i]);
+        if (advance == advances.constEnd())
+            advance = advances.insert(text[i], metrics.horizontalAdvance(text[i]));
+        starts[std::size_t(i) + 1] = starts[std::size_t(i)] + *advance;
+    }
+    double width = starts.back();
     double dx = 0, dy = 0;
-    if ((state_.textAlign & kTaCenter) == kTaCenter)
-        dx = -width / 2;
-    else if (state_.textAlign & kTaRight)
-        dx = -width;
+    const auto alignedStart = [&] {
+        if ((state_.textAlign & kTaCenter) == kTaCenter)
+            return -width / 2;
+        return (state_.textAlign & kTaRight) ? -width : 0.0;
+    };
     if ((state_.textAlign & kTaBaseline) == kTaBaseline)
         dy = 0;
     else if (state_.textAlign & kTaBottom)
         dy = -metrics.descent();
     else
         dy = metrics.ascent();
-    spend(QRectF(at.x() - width, at.y() - height, 2 * width, 2 * height));
-    painter_.setTransform(QTransform());
-    painter_.translate(at);
-    painter_.rotate(-state_.font.escapement / 10);
-    painter_.setFont(font);
-    if (state_.bkMode == kBkOpaque && !opaqueBox)
-        painter_.fillRect(QRectF(dx, dy - metrics.ascent(), width, metrics.height()), state_.bkColor);
-    painter_.setPen(state_.textColor);
-    painter_.drawText(QPointF(dx, dy), text);
+    // Only the characters that can reach the picture are drawn: a line may
+    // run far beyond it, and every glyph costs the painter its outline.
+    const double angle = -state_.font.escapement / 10;
+    const QRectF seen = QTransform().translate(at.x(), at.y()).rotate(angle).inverted().mapRect(visibleBox(height));
+    dx = alignedStart();
+    qsizetype first = 0, last = text.size();
+    while (first < last && dx + starts[std::size_t(first) + 1] < seen.left())
+        ++first;
+    while (last > first && dx + starts[std::size_t(last) - 1] > seen.right())
+        --last;
+    QString shown = text;
+    QRectF line;
+    if (first == 0 && last == text.size()) {
+        // The whole line shows: measured as a line, with its kerning.
+        width = metrics.horizontalAdvance(text);
+        dx = alignedStart();
+        line = QRectF(dx, dy - metrics.ascent(), width, metrics.height());
+    } else {
+        if (first < last && text[last - 1].isHighSurrogate() && last < text.size())
+            ++last;
+        if (first > 0 && first < last && text[first].isLowSurrogate())
+            --first;
+        shown = text.mid(first, last - first);
+        line = QRectF(dx + starts[std::size_t(first)], dy - metrics.ascent(),
+                      starts[std::size_t(last)] - starts[std::size_t(first)], metrics.height());
+    }
+    const QTransform place = QTransform().translate(at.x(), at.y()).rotate(angle);
+    spend(place.mapRect(line.adjusted(-height, -height, height, height)));
+    if (!shown.isEmpty()) {
+        painter_.setTransform(place);
+        painter_.setFont(*font);
+        if (state_.bkMode == kBkOpaque && !opaqueBox)
+            painter_.fillRect(line, state_.bkColor);
+        painter_.setPen(state_.textColor);
+        painter_.drawText(QPointF(line.left(), dy), shown);
+    }
     if (fromCurrent)
         state_.current = t.inverted().map(at + QPointF(width, 0));
     drew_ = true;
@@ -681,13 +790,15 @@ void Canvas::bitmap(const QRectF& dest, const QImage& image, const QRectF& sourc
 
 void Canvas::fillRegion(const std::vector<QRectF>& deviceRects)
 {
-    const QPainterPath area =
-        clip::forFill(deviceToPicture_.map(rectsPath(deviceRects)), visibleBox(2), Qt::WindingFill);
-    if (area.isEmpty() || state_.brush.style() == Qt::NoBrush)
+    if (state_.brush.style() == Qt::NoBrush)
         return;
-    spend(area.boundingRect());
+    const std::optional<QRegion> area = pixelsOfRects(deviceRects);
+    if (!area || area->isEmpty())
+        return;
+    spend(area->boundingRect());
     painter_.setTransform(QTransform());
-    painter_.fillPath(area, state_.brush);
+    for (const QRect& r : *area)
+        painter_.fillRect(r, state_.brush);
     drew_ = true;
 }
 
@@ -704,59 +815,162 @@ void Canvas::rectangleFill(const QRectF& box, std::optional<QColor> color)
     drew_ = true;
 }
 
-void Canvas::clipWith(const QPainterPath& wanted, unsigned mode)
+std::optional<QRegion> Canvas::unionOf(std::vector<QRect> rects)
 {
-    const QPainterPath pictureArea = clip::forFill(wanted, visibleBox(2), wanted.fillRule());
-    painter_.setTransform(QTransform());
-    QPainterPath current;
-    if (painter_.hasClipping())
-        current = painter_.clipPath();
-    else
-        current.addRect(QRectF(picture_.rect()));
-    switch (mode) {
-    case 1:  // and
-        painter_.setClipPath(current.intersected(pictureArea));
-        break;
-    case 2:  // or
-        painter_.setClipPath(current.united(pictureArea));
-        break;
-    case 3:  // xor
-        painter_.setClipPath(current.united(pictureArea).subtracted(current.intersected(pictureArea)));
-        break;
-    case 4:  // diff
-        painter_.setClipPath(current.subtracted(pictureArea));
-        break;
-    default:  // copy
-        painter_.setClipPath(pictureArea);
-        break;
+    const double n = double(rects.size());
+    if (!charge(kWorkPerRectangle * n * (std::log2(n + 1) + 1)))
+        return std::nullopt;
+    // Pairwise, so that each rectangle takes part in log n unions and not n.
+    std::vector<QRegion> level;
+    level.reserve(rects.size());
+    for (const QRect& r : rects)
+        if (!r.isEmpty())
+            level.emplace_back(r);
+    while (level.size() > 1) {
+        std::vector<QRegion> next;
+        next.reserve(level.size() / 2 + 1);
+        for (std::size_t i = 0; i + 1 < level.size(); i += 2)
+            next.push_back(level[i].united(level[i + 1]));
+        if (level.size() % 2)
+            next.push_back(std::move(level.back()));
+        level = std::move(next);
     }
+    return level.empty() ? QRegion() : std::move(level.front());
+}
+
+std::optional<QRegion> Canvas::pixelsOfBox(const QRectF& box, const QTransform& t)
+{
+    if (t.type() <= QTransform::TxScale)
+        return QRegion(pixelsOf(t.mapRect(box.normalized()), picture_.rect()));
+    QPainterPath area;
+    area.addRect(box.normalized());
+    return pixelsOfArea(t.map(area), Qt::WindingFill);
+}
+
+std::optional<QRegion> Canvas::pixelsOfRects(const std::vector<QRectF>& deviceRects)
+{
+    std::vector<QRect> rects;
+    rects.reserve(deviceRects.size());
+    for (const QRectF& r : deviceRects)
+        rects.push_back(pixelsOf(deviceToPicture_.mapRect(r.normalized()), picture_.rect()));
+    return unionOf(std::move(rects));
+}
+
+// An area is filled into a mask of its bounds, without antialiasing, and
+// read back a row at a time.
+std::optional<QRegion> Canvas::pixelsOfArea(const QPainterPath& area, Qt::FillRule rule)
+{
+    if (!charge(kWorkPerPoint * area.elementCount()))
+        return std::nullopt;
+    const QRectF box = visibleBox(2);
+    RasterWork work(0);
+    std::vector<clip::Subpath> parts;
+    QRectF reach;
+    for (const clip::Subpath& subpath : clip::prepared(area, box)) {
+        clip::Subpath part = clip::polygon(subpath, box);
+        if (part.isEmpty())
+            continue;
+        work.add(part, true);
+        reach |= reachOf(part);
+        parts.push_back(std::move(part));
+    }
+    const QRect bounds = reach.toAlignedRect().intersected(picture_.rect());
+    if (bounds.isEmpty())
+        return QRegion();
+    // The mask is cleared, filled and read back.
+    if (!charge(work.cost() + 3.0 * bounds.width() * bounds.height()))
+        return std::nullopt;
+    // Split only now that the work is paid for: short edges keep the
+    // rasterizer's cost to what was charged.
+    QPainterPath cut;
+    cut.setFillRule(rule);
+    for (const clip::Subpath& part : parts)
+        cut.addPath(clip::shortEdges(part, 32).toPath(QTransform(), true));
+    QImage mask(bounds.size(), QImage::Format_Alpha8);
+    if (mask.isNull())
+        return std::nullopt;
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.translate(-bounds.topLeft());
+        p.fillPath(cut, Qt::black);
+    }
+    std::vector<QRect> rows;
+    for (int y = 0; y < mask.height(); ++y) {
+        const uchar* line = mask.constScanLine(y);
+        for (int x = 0; x < mask.width();) {
+            while (x < mask.width() && !line[x])
+                ++x;
+            const int from = x;
+            while (x < mask.width() && line[x])
+                ++x;
+            if (x > from)
+                rows.emplace_back(bounds.left() + from, bounds.top() + y, x - from, 1);
+        }
+        if (rows.size() > std::size_t(kMaxClipRectangles)) {
+            exhaust();
+            return std::nullopt;
+        }
+    }
+    return unionOf(std::move(rows));
+}
+
+void Canvas::clipWith(const std::optional<QRegion>& area, unsigned mode)
+{
+    if (!area)
+        return;
+    const QRegion current = state_.clip ? *state_.clip : QRegion(picture_.rect());
+    if (!charge(kWorkPerRectangle * double(current.rectCount() + area->rectCount())))
+        return;
+    QRegion clip;
+    switch (mode) {
+    case 1: clip = current.intersected(*area); break;   // and
+    case 2: clip = current.united(*area); break;        // or
+    case 3: clip = current.xored(*area); break;         // xor
+    case 4: clip = current.subtracted(*area); break;    // diff
+    default: clip = *area; break;                       // copy
+    }
+    if (clip.rectCount() > kMaxClipRectangles || !charge(kWorkPerRectangle * clip.rectCount())) {
+        exhaust();
+        return;
+    }
+    painter_.setTransform(QTransform());
+    painter_.setClipRegion(clip);
+    state_.clip = std::move(clip);
 }
 
 void Canvas::intersectClip(const QRectF& box)
 {
-    QPainterPath area;
-    area.addRect(box.normalized());
     const QTransform t = logicalToPicture();
-    if (finite(t))
-        clipWith(t.map(area), 1);
+    if (finite(t) && !spent())
+        clipWith(pixelsOfBox(box, t), 1);
 }
 
 void Canvas::excludeClip(const QRectF& box)
 {
-    QPainterPath area;
-    area.addRect(box.normalized());
     const QTransform t = logicalToPicture();
-    if (finite(t))
-        clipWith(t.map(area), 4);
+    if (finite(t) && !spent())
+        clipWith(pixelsOfBox(box, t), 4);
 }
 
 void Canvas::setClipRegion(const std::vector<QRectF>& deviceRects, unsigned mode)
 {
     if (deviceRects.empty() && mode == 5) {
         painter_.setClipping(false);
+        state_.clip.reset();
         return;
     }
-    clipWith(deviceToPicture_.map(rectsPath(deviceRects)), mode);
+    if (!spent())
+        clipWith(pixelsOfRects(deviceRects), mode);
+}
+
+bool Canvas::growPath(int elements)
+{
+    if (path_.elementCount() + std::size_t(elements) <= kMaxPoints && charge(kWorkPerPoint * elements))
+        return true;
+    abortPath();
+    exhaust();
+    return false;
 }
 
 void Canvas::beginPath()
@@ -816,7 +1030,8 @@ void Canvas::selectClipPath(unsigned mode)
 {
     if (path_.isEmpty())
         return;
-    clipWith(path_, mode);
+    if (!spent())
+        clipWith(pixelsOfArea(path_, state_.fillRule), mode);
     path_ = QPainterPath();
 }
 

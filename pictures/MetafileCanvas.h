@@ -13,10 +13,14 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPolygonF>
+#include <QRegion>
+#include <QSet>
 #include <QTransform>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <queue>
 #include <vector>
 
 namespace metafile {
@@ -36,6 +40,26 @@ inline constexpr std::size_t kMaxDrawingRecords = 200000;
 // second of painting however large the picture is.
 inline constexpr double kMaxPaintedPictures = 256;
 inline constexpr double kMaxPaintedPixels = double(1 << 28);
+// Work a file may cause besides painting (records, objects, fonts, text,
+// clipping, paths) is counted in the same units, painted pixels, and shares
+// the third of a second with the painting. A record that asks for more than
+// is left is not carried out, and nothing after it is.
+inline constexpr double kWorkPerRecord = 16;
+inline constexpr double kWorkPerObject = 1024;
+inline constexpr double kWorkPerPoint = 1024;
+inline constexpr double kWorkPerRectangle = 48;
+inline constexpr double kWorkPerCharacter = 128;
+// A font not used before costs a search of the installed fonts.
+inline constexpr double kWorkPerFont = double(1 << 19);
+// Points a poly record or a path may hold, and rectangles a region record
+// may hold: their copies stay far below the memory a picture may use. A
+// record declaring more is skipped; a path growing past it ends the drawing.
+inline constexpr std::size_t kMaxPoints = std::size_t(1) << 17;
+inline constexpr std::size_t kMaxRegionRectangles = std::size_t(1) << 16;
+// Characters a text record may hold.
+inline constexpr std::size_t kMaxCharacters = std::size_t(1) << 16;
+// Rectangles the clip may be made of.
+inline constexpr int kMaxClipRectangles = 1 << 17;
 
 // A transparent picture for a frame of the given size in pixels; scale is set
 // to the factor from frame pixels to picture pixels. Fails for a frame that
@@ -156,8 +180,11 @@ public:
     bool drewSomething() const { return drew_; }
 
     // Counts a drawing record; false once a file has had its share of
-    // records or of painted area.
-    bool mayDraw() { return ++drawingRecords_ <= kMaxDrawingRecords && areaLeft_ > 0; }
+    // records, of painted area or of work.
+    bool mayDraw() { return ++drawingRecords_ <= kMaxDrawingRecords && !spent(); }
+    // Charges one record of any kind; false once nothing more will be drawn,
+    // so that the players stop reading.
+    bool mayPlay() { return charge(kWorkPerRecord); }
 
 private:
     struct State {
@@ -173,6 +200,9 @@ private:
         unsigned textAlign = 0;
         Qt::FillRule fillRule = Qt::OddEvenFill;
         QPointF current;
+        // The clip, in whole picture pixels as a device clips; none while
+        // the whole picture shows.
+        std::optional<QRegion> clip;
     };
 
     QTransform logicalToPicture() const;
@@ -182,7 +212,19 @@ private:
     QRectF visibleBox(double margin) const;
     QRectF visiblePart(const QRectF& box, const QTransform& t) const;
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, int closing) const;
-    void clipWith(const QPainterPath& wanted, unsigned mode);
+
+    // The picture pixels of a box, of rectangles, of an area (picture
+    // pixels); none when the work is more than is left.
+    std::optional<QRegion> pixelsOfBox(const QRectF& box, const QTransform& t);
+    std::optional<QRegion> pixelsOfRects(const std::vector<QRectF>& deviceRects);
+    std::optional<QRegion> pixelsOfArea(const QPainterPath& area, Qt::FillRule rule);
+    std::optional<QRegion> unionOf(std::vector<QRect> rects);
+    void clipWith(const std::optional<QRegion>& area, unsigned mode);
+    // Makes room for elements more in the path; false, with the path
+    // dropped and the drawing ended, when it would grow too long.
+    bool growPath(int elements);
+    // The font of the current state for the painter, charged when new.
+    std::optional<QFont> painterFont(double pixelHeight);
 
     QImage& picture_;
     QPainter painter_;
@@ -191,6 +233,10 @@ private:
     State state_;
     std::vector<State> saved_;
     std::vector<Object> objects_;
+    // Empty slots below objects_.size(), lowest first; a slot may be listed
+    // after it was filled again, and is then passed over.
+    std::priority_queue<std::uint32_t, std::vector<std::uint32_t>, std::greater<>> freeSlots_;
+    QSet<QString> fontsUsed_;
     QPainterPath path_;  // in picture pixels
     bool inPath_ = false;
     bool drew_ = false;
@@ -199,7 +245,17 @@ private:
     // painter may still walk: real drawings cover their picture a few times
     // over, a hostile file thousands.
     double areaLeft_ = 0;
+    // Work the remaining records may still cause, painting included.
+    double workLeft_ = kMaxPaintedPixels;
+    bool spent() const { return areaLeft_ <= 0 || workLeft_ <= 0; }
+    // Takes work from what is left; false, and nothing left, when it is more.
+    bool charge(double work);
+    // Leaves nothing: the records after this one are not drawn.
+    void exhaust() { workLeft_ = 0; }
     void spend(const QRectF& pictureArea);
+    // What painting over the rows of an area costs more for each rectangle
+    // of the clip: the painter meets the clip's spans on every row.
+    double clipCost(const QRectF& pictureArea) const;
     QPen boundedPen(const QTransform& t, const QRectF& pictureArea) const;
 };
 

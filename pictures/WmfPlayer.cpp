@@ -177,9 +177,12 @@ void play(Canvas& c, std::uint16_t function, const Params& r)
         case PolyPolygon: {
             const std::size_t n = r.u16(0);
             std::vector<QPolygonF> polys;
-            std::size_t at = 2 + 2 * n;
+            std::size_t at = 2 + 2 * n, total = 0;
             for (std::size_t i = 0; i < n; ++i) {
                 const std::size_t count = r.u16(2 + 2 * i);
+                total += count;
+                if (total > kMaxPoints)
+                    metafileFailure(QStringLiteral("A metafile record holds too many points"));
                 polys.push_back(r.points(at, count));
                 at += 4 * count;
             }
@@ -297,6 +300,8 @@ Played playWmf(imagedecode::Bytes file)
         canvas.setWindowExt(frameUnits.size());
         canvas.setViewportExt(QSizeF(image.size()));
         forEachRecord(file, pos, [&](std::uint16_t function, const Params& r) {
+            if (!canvas.mayPlay())
+                return false;
             try {
                 play(canvas, function, r);
             } catch (const imagedecode::DecodeError&) {

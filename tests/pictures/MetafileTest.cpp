@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 #include <QTemporaryDir>
@@ -439,4 +440,297 @@ TEST(Metafile, ShapeCostingMoreThanIsLeftIsSkippedWithAllAfterIt)
     for (int x = 0; x < 1000; x += 10)
         ASSERT_NE(at(p.image, x, 500), QColor(0, 0, 255)) << x;
     EXPECT_EQ(at(p.image, 25, 25).alpha(), 0);
+}
+
+namespace {
+
+// An ExtSelectClipRgn record's parameters: the region's rectangles
+// (left, top, right, bottom in device units) combined by mode.
+QByteArray regionParams(const std::vector<QRect>& rects, int mode)
+{
+    QByteArray data = dwords({32, 1, qint64(rects.size()), qint64(16 * rects.size()), 0, 0, 0, 0});
+    for (const QRect& r : rects)
+        data += dwords({r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+    return dwords({data.size(), mode}) + data;
+}
+
+// A 100 × 100 EMF whose records before and after are a red and a blue
+// 10-pixel square: what the records between them left of the drawing shows
+// in which squares appear.
+QByteArray between(const std::function<void(Emf&)>& middle)
+{
+    Emf e;
+    e.record(37, dwords({qint64(0x80000008)}));  // no outlines
+    e.record(39, dwords({1, 0, 0x0000FF, 0}));   // red
+    e.record(39, dwords({2, 0, 0xFF0000, 0}));   // blue
+    e.record(37, dwords({1}));
+    e.record(43, dwords({0, 0, 10, 10}));
+    middle(e);
+    e.record(37, dwords({2}));
+    e.record(43, dwords({20, 20, 30, 30}));
+    return e.bytes(QRect(0, 0, 2645, 2645));
+}
+
+// The same with WMF records between the squares.
+QByteArray betweenWmf(const std::function<void(Wmf&)>& middle)
+{
+    Wmf w;
+    w.record(0x02FA, words({5, 0, 0}) + dwords({0}));                 // null pen, slot 0
+    w.record(0x02FC, words({0}) + dwords({0x0000FF}) + words({0}));  // red, slot 1
+    w.record(0x02FC, words({0}) + dwords({0xFF0000}) + words({0}));  // blue, slot 2
+    w.record(0x012D, words({0}));
+    w.record(0x012D, words({1}));
+    w.record(0x041B, words({10, 10, 0, 0}));
+    middle(w);
+    w.record(0x012D, words({2}));
+    w.record(0x041B, words({30, 30, 20, 20}));
+    return w.bytes(QRect(0, 0, 100, 100), 96);
+}
+
+QByteArray wmfFont(int height, const QByteArray& face)
+{
+    return words({height, 0, 0, 0, 400}) + QByteArray(8, '\0') + face.leftJustified(32, '\0');
+}
+
+metafile::Played playEither(const QByteArray& bytes)
+{
+    return bytes.startsWith(QByteArray("\x01\0\0\0", 4)) ? playEmf(bytesOf(bytes)) : playWmf(bytesOf(bytes));
+}
+
+}  // namespace
+
+// The clip is a region of whole pixels; each mode combines the clip so far
+// (here the left half) with a region (here the top half) as a device does,
+// and a region that covers everything or nothing behaves as such.
+TEST(Metafile, ClipRegionModesCombineWithTheClipSoFar)
+{
+    const QRect left(0, 0, 50, 100), top(0, 0, 100, 50);
+    const struct {
+        const char* name;
+        int mode;
+        std::vector<QRect> second;
+        bool topLeft, topRight, bottomLeft, bottomRight;
+    } cases[] = {
+        {"and", 1, {top}, true, false, false, false},
+        {"or", 2, {top}, true, true, true, false},
+        {"xor", 3, {top}, false, true, true, false},
+        {"diff", 4, {top}, false, false, true, false},
+        {"copy", 5, {top}, true, true, false, false},
+        {"copy of nothing clears the clip", 5, {}, true, true, true, true},
+        {"and with nothing clips everything", 1, {}, false, false, false, false},
+        // Overlapping rectangles, as a damaged file may hold, count once.
+        {"overlapping rectangles", 3, {QRect(0, 0, 100, 30), QRect(0, 20, 100, 30)}, false, true, true, false},
+    };
+    for (const auto& c : cases) {
+        Emf e;
+        e.record(39, dwords({1, 0, 0x0000FF, 0}));
+        e.record(37, dwords({1}));
+        e.record(37, dwords({qint64(0x80000008)}));
+        e.record(75, regionParams({left}, 5));
+        e.record(75, regionParams(c.second, c.mode));
+        e.record(43, dwords({0, 0, 100, 100}));
+        const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 2645, 2645))));
+        ASSERT_EQ(p.image.size(), QSize(100, 100)) << c.name;
+        EXPECT_EQ(at(p.image, 25, 10).alpha() > 0, c.topLeft) << c.name;
+        EXPECT_EQ(at(p.image, 75, 10).alpha() > 0, c.topRight) << c.name;
+        EXPECT_EQ(at(p.image, 25, 75).alpha() > 0, c.bottomLeft) << c.name;
+        EXPECT_EQ(at(p.image, 75, 75).alpha() > 0, c.bottomRight) << c.name;
+    }
+}
+
+// A path selected as the clip clips to the pixels it covers, by the fill
+// mode; outside its bounds nothing is drawn.
+TEST(Metafile, ClipPathClipsToThePixelsItCovers)
+{
+    Emf e;
+    e.record(39, dwords({1, 0, 0x0000FF, 0}));
+    e.record(37, dwords({1}));
+    e.record(37, dwords({qint64(0x80000008)}));
+    e.record(59, {});  // a triangle with its right angle at the top left
+    e.record(3, polyParams(QPolygonF({{0, 0}, {100, 0}, {0, 100}})));
+    e.record(60, {});
+    e.record(67, dwords({5}));
+    e.record(43, dwords({0, 0, 100, 100}));
+    const metafile::Played p = playEmf(bytesOf(e.bytes(QRect(0, 0, 2645, 2645))));
+    ASSERT_EQ(p.image.size(), QSize(100, 100));
+    EXPECT_EQ(at(p.image, 20, 20), QColor(255, 0, 0));
+    EXPECT_EQ(at(p.image, 45, 45), QColor(255, 0, 0));
+    EXPECT_EQ(at(p.image, 55, 55).alpha(), 0);
+    EXPECT_EQ(at(p.image, 90, 90).alpha(), 0);
+}
+
+// A new WMF object takes the lowest slot free, whether slots were freed
+// first or last, however many objects came before.
+TEST(Metafile, WmfObjectsTakeTheLowestFreeSlot)
+{
+    Wmf w;
+    for (int i = 0; i < 70000; ++i)  // more than there are slots
+        w.record(0x02FC, words({0}) + dwords({0x00FF00}) + words({0}));
+    w.record(0x02FA, words({5, 0, 0}) + dwords({0}));  // no slot left: dropped
+    w.record(0x01F0, words({40000}));
+    w.record(0x01F0, words({7}));
+    w.record(0x01F0, words({7}));  // deleted twice: freed once
+    w.record(0x02FC, words({0}) + dwords({0x0000FF}) + words({0}));  // red into 7
+    w.record(0x02FC, words({0}) + dwords({0xFF0000}) + words({0}));  // blue into 40000
+    w.record(0x02FA, words({5, 0, 0}) + dwords({0}));                // a null pen: no slot
+    w.record(0x012D, words({7}));
+    w.record(0x041B, words({10, 10, 0, 0}));
+    w.record(0x012D, words({40000}));
+    w.record(0x041B, words({30, 30, 20, 20}));
+    const metafile::Played p = playWmf(bytesOf(w.bytes(QRect(0, 0, 100, 100), 96)));
+    EXPECT_EQ(at(p.image, 5, 5), QColor(255, 0, 0));
+    EXPECT_EQ(at(p.image, 25, 25), QColor(0, 0, 255));
+}
+
+// Records that cost the painter little but the player much (clipping,
+// paths, objects, fonts, text) are charged to the same share as painting:
+// a file made of them ends its drawing, in well under a second's work, and
+// draws nothing after. A file asking for too much at once has that record
+// skipped.
+TEST(Metafile, HostileRecordsAreChargedLikePainting)
+{
+    QPolygonF zigzag;
+    for (int i = 0; i < 4000; ++i)
+        zigzag << QPointF((i * 37) % 100, i % 2 ? 0 : 99);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool blueDrawn;
+    } cases[] = {
+        {"thousands of excluded boxes", betweenWmf([](Wmf& w) {
+             // Every other pixel, as a checkerboard, over and over.
+             for (int i = 0; i < 30000; ++i) {
+                 const int k = i % 5000, y = k / 50, x = k % 50 * 2 + y % 2;
+                 w.record(0x0415, words({y + 1, x + 1, y, x}));
+             }
+         }),
+         false},
+        {"a region over and over in xor", between([](Emf& e) {
+             std::vector<QRect> grid;
+             for (int y = 0; y < 100; y += 2)
+                 for (int x = y % 4 / 2; x < 100; x += 2)
+                     grid.emplace_back(x, y, 1, 1);
+             for (int i = 0; i < 250; ++i)
+                 e.record(75, regionParams(grid, 3));
+         }),
+         false},
+        {"a region of more rectangles than any clip needs", between([](Emf& e) {
+             e.record(75, regionParams(std::vector<QRect>(metafile::kMaxRegionRectangles + 1, QRect(0, 0, 1, 1)), 5));
+         }),
+         true},
+        {"a path of more points than a record may hold", between([](Emf& e) {
+             e.record(59, {});
+             e.record(86, dwords({0, 0, 0, 0, qint64(metafile::kMaxPoints + 1)})
+                              + QByteArray(qsizetype(4 * (metafile::kMaxPoints + 1)), '\0'));
+             e.record(60, {});
+             e.record(67, dwords({5}));
+         }),
+         true},
+        {"a path growing past what a path may hold", between([&](Emf& e) {
+             e.record(59, {});
+             for (std::size_t i = 0; i <= metafile::kMaxPoints / 4000; ++i)
+                 e.record(4, polyParams(zigzag));
+             e.record(60, {});
+             e.record(67, dwords({5}));
+         }),
+         false},
+        {"a self-crossing path selected as the clip", between([&](Emf& e) {
+             for (int i = 0; i < 100; ++i) {
+                 e.record(59, {});
+                 e.record(4, polyParams(zigzag));
+                 e.record(60, {});
+                 e.record(67, dwords({3}));
+             }
+         }),
+         false},
+        {"hundreds of thousands of objects", betweenWmf([](Wmf& w) {
+             for (int i = 0; i < 300000; ++i) {
+                 w.record(0x02FA, words({0, 1, 0}) + dwords({0}));
+                 w.record(0x01F0, words({3}));
+             }
+         }),
+         false},
+        {"thousands of fonts", betweenWmf([](Wmf& w) {
+             for (int i = 0; i < 5000; ++i) {
+                 w.record(0x02FB, wmfFont(-10, "Face" + QByteArray::number(i)));
+                 w.record(0x012D, words({3}));
+                 w.record(0x0521, words({1}) + QByteArray("A", 2) + words({50, 50}));
+                 w.record(0x01F0, words({3}));
+             }
+         }),
+         false},
+        {"long lines at the largest font", betweenWmf([](Wmf& w) {
+             const QByteArray line(32000, 'W');
+             w.record(0x02FB, wmfFont(-32767, "Sans"));
+             w.record(0x012D, words({3}));
+             for (int i = 0; i < 20; ++i)  // below the picture, running across it
+                 w.record(0x0A32, words({30000, -i * 1000, int(line.size()), 0}) + line);
+         }),
+         true},
+    };
+    for (const auto& c : cases) {
+        const metafile::Played p = playEither(c.bytes);
+        EXPECT_EQ(at(p.image, 5, 5), QColor(255, 0, 0)) << c.name;
+        // A pixel no case clips away.
+        EXPECT_EQ(at(p.image, 26, 25) == QColor(0, 0, 255), c.blueDrawn) << c.name;
+    }
+}
+
+// A line of text running far beyond the picture costs what its visible
+// part costs: the characters that can show are drawn where the whole line
+// puts them, whether it runs out to the right or, aligned right, to the left.
+TEST(Metafile, LongTextIsDrawnOnlyWhereItCanShow)
+{
+    const QByteArray digits = QByteArray("0123456789").repeated(3000);
+    const struct {
+        const char* name;
+        int align, x;
+        QByteArray reference;
+    } cases[] = {
+        {"running right", 24, 10, digits.left(5)},
+        {"aligned right, running left", 24 | 2, 90, digits.right(5)},
+    };
+    for (const auto& c : cases) {
+        Wmf w;
+        w.record(0x02FB, wmfFont(-200, "DejaVu Sans Mono"));
+        w.record(0x012D, words({0}));
+        w.record(0x012E, words({c.align}));
+        w.record(0x0102, words({1}));  // transparent background
+        w.record(0x0A32, words({80, c.x, int(digits.size()), 0}) + digits);
+        const metafile::Played p = playWmf(bytesOf(w.bytes(QRect(0, 0, 100, 100), 96)));
+
+        QImage expected(100, 100, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QFont font(QStringLiteral("DejaVu Sans Mono"));
+            font.setPixelSize(200);
+            painter.setFont(font);
+            const QString text = QString::fromLatin1(c.reference);
+            const double width = c.align & 2 ? QFontMetricsF(font).horizontalAdvance(text) : 0;
+            painter.drawText(QPointF(c.x - width, 80), text);
+        }
+        // Glyphs may land a fraction of a pixel apart, so each row's ink is
+        // compared by where it begins and ends.
+        const auto ink = [](const QImage& image, int y) {
+            int first = -1, last = -1;
+            for (int x = 0; x < image.width(); ++x) {
+                if (qAlpha(image.pixel(x, y)) > 128) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+            return std::pair(first, last);
+        };
+        int inked = 0;
+        for (int y = 0; y < 100; ++y) {
+            const auto [playedFirst, playedLast] = ink(p.image, y);
+            const auto [expectedFirst, expectedLast] = ink(expected, y);
+            inked += expectedFirst >= 0;
+            EXPECT_LE(std::abs(playedFirst - expectedFirst), 1) << c.name << " row " << y;
+            EXPECT_LE(std::abs(playedLast - expectedLast), 1) << c.name << " row " << y;
+        }
+        EXPECT_GT(inked, 50) << c.name;
+    }
 }
