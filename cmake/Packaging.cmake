@@ -41,11 +41,11 @@ set(CPACK_PACKAGE_NAME kaleidor)
 set(CPACK_PACKAGE_VENDOR "Kaleidor developers")
 set(CPACK_PACKAGE_CONTACT "Kaleidor developers <kaleidor@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "media launcher with a playlist of pictures, music and video")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kaleidor keeps a playlist of picture, music and video files in its main window. A picture opens in a \
-zoomable screen window, music plays in a small player window and video plays into the screen window. A slide \
-show steps through the playlist and a thumbnails viewer browses a folder of pictures. The user interface is \
-Russian.")
+set(CPACK_PACKAGE_DESCRIPTION "Kaleidor keeps a playlist of picture, music and video files in its main
+window. A picture opens in a zoomable screen window, music plays in a small
+player window and video plays into the screen window. A slide show steps
+through the playlist and a thumbnails viewer browses a folder of pictures.
+The user interface is Russian.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
