@@ -38,6 +38,7 @@
 #include <cstdio>
 #include <functional>
 #include <malloc.h>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -174,6 +175,27 @@ bool handedOver(std::unique_ptr<SingleInstance>& instance, const NamedFiles& fil
     }
     instance.reset();
     return false;
+}
+
+// Asked for help or the version, the program answers on its standard output
+// without a display and ends; anything else names files.
+const char* commandLineReply(int argc, char** argv)
+{
+    if (argc != 2)
+        return nullptr;
+    const std::string_view option = argv[1];
+    if (option == "--help" || option == "-h")
+        return "Использование: kaleidor [ФАЙЛ]…\n"
+               "Калейдор: плейлист картинок, музыки и видео.\n"
+               "\n"
+               "Названные файлы добавляются в конец плейлиста, первый из них запускается.\n"
+               "Если Калейдор уже запущен, файлы передаются ему.\n"
+               "\n"
+               "  -h, --help     показать эту справку и выйти\n"
+               "      --version  показать версию и выйти\n";
+    if (option == "--version")
+        return "Калейдор " KALEIDOR_VERSION "\n";
+    return nullptr;
 }
 
 const QSize kMainDesignSize(480, 267);
@@ -420,6 +442,10 @@ void Application::resetLook()
 
 int Application::run(int argc, char** argv)
 {
+    if (const char* reply = commandLineReply(argc, argv)) {
+        std::fputs(reply, stdout);
+        return 0;
+    }
     // Large buffers (a store of megabytes, a decoded picture) go back to the
     // system when freed. Left to itself, glibc raises this threshold after
     // the first such free and keeps the later ones in the heap for good.

@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,6 +12,9 @@
 
 #ifndef KALEIDOR_IMAGELIB_DIR
 #define KALEIDOR_IMAGELIB_DIR "/usr/local/lib/kaleidor"
+#endif
+#ifndef KALEIDOR_IMAGELIB_RELATIVE_DIR
+#define KALEIDOR_IMAGELIB_RELATIVE_DIR "../lib/kaleidor"
 #endif
 
 const QString ImageLibBinding::kFaultMessage = QStringLiteral(
@@ -65,6 +69,13 @@ auto guardedCall(Call call)
 }
 }  // namespace
 
+QString LibrarySearch::installedTreeDir() const
+{
+    if (programDir.isEmpty())
+        return {};
+    return QDir::cleanPath(programDir + QStringLiteral("/" KALEIDOR_IMAGELIB_RELATIVE_DIR));
+}
+
 LibrarySearch LibrarySearch::standard()
 {
     return {programFolder(), QStringLiteral(KALEIDOR_IMAGELIB_DIR)};
@@ -88,8 +99,10 @@ std::shared_ptr<void> RuntimeLibrary::acquire()
     if (handle_)
         return handle_;
     QStringList candidates;
-    if (!search_.programDir.isEmpty())
+    if (!search_.programDir.isEmpty()) {
         candidates << search_.programDir + QLatin1Char('/') + fileName_;
+        candidates << search_.installedTreeDir() + QLatin1Char('/') + fileName_;
+    }
     candidates << fileName_;
     if (!search_.installDir.isEmpty()) {
         const QString installed = search_.installDir + QLatin1Char('/') + fileName_;

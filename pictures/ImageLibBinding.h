@@ -10,12 +10,17 @@
 #include <memory>
 #include <mutex>
 
-// Where a library is looked for, in this order: the program's folder, the
-// bare name (the loader's own search), the install folder, and the install
-// path without ".so".
+// Where a library is looked for, in this order: the program's folder (a
+// build folder), the library folder of the installed tree the program sits in
+// (found from the program, so a tree installed under any prefix, or moved,
+// finds its libraries), the bare name (the loader's own search), the install
+// folder chosen when the program was built, and that path without ".so".
 struct LibrarySearch {
     QString programDir;
     QString installDir;
+    // The installed tree's library folder for programDir: "../lib/kaleidor"
+    // from "bin" under the usual layout. Empty when programDir is.
+    QString installedTreeDir() const;
     static LibrarySearch standard();
 };
 

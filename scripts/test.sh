@@ -20,8 +20,12 @@ if command -v clang++ >/dev/null; then
     -DCMAKE_CXX_COMPILER=clang++ -DKALEIDOR_FUZZ=ON -DKALEIDOR_TESTS=OFF -DKALEIDOR_BENCH=OFF >/dev/null
   { cmake --build "$fuzz" --target fuzz_targets && (cd "$fuzz" && ctest --output-on-failure -L fuzz); } || fuzz_status=$?
 fi
-export XDG_RUNTIME_DIR=$(mktemp -d)
 source "$root/scripts/xvfb.sh"
+runtime=$(mktemp -d)
+export XDG_RUNTIME_DIR=$runtime
+trap 'stop_private_xvfb; rm -rf "$runtime"' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 start_private_xvfb 1280x1024x24
 cd "$build"
 set +e

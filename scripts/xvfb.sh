@@ -1,5 +1,7 @@
 # Sourced by the run and test commands: starts a private Xvfb on a free
-# display number and exports DISPLAY; stops it when the shell exits.
+# display number and exports DISPLAY. It is stopped when the shell exits:
+# by a trap of its own, or, when the caller already has an EXIT trap, by
+# that trap, which must call stop_private_xvfb.
 start_private_xvfb() {
   local geometry=$1 n
   for n in $(seq 90 140); do
@@ -9,14 +11,23 @@ start_private_xvfb() {
     for _ in $(seq 1 50); do
       if xdpyinfo -display ":$n" >/dev/null 2>&1; then
         export DISPLAY=":$n"
-        trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null' EXIT
+        [[ -n "$(trap -p EXIT)" ]] || trap stop_private_xvfb EXIT
         return 0
       fi
       kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done
-    kill "$XVFB_PID" 2>/dev/null || true
+    stop_private_xvfb
   done
   echo "Could not start Xvfb" >&2
   return 1
+}
+
+# Stops the private Xvfb (which removes its lock file) and waits for it. Never
+# fails, so that it runs whole in a trap under set -e.
+stop_private_xvfb() {
+  [[ -n "${XVFB_PID:-}" ]] || return 0
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=
 }

@@ -1,9 +1,11 @@
 // The desktop entry offers the program for every file kind the launcher
-// plays, so "Open with" lists it, and passes the files on the command line.
+// plays and every playlist kind it reads, so "Open with" lists it, and
+// passes the files on the command line.
 #include "app/MediaLauncher.h"
 
 #include <QFile>
 #include <QMimeDatabase>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,54 @@ QStringList desktopEntryValue(const QString& key)
     return {};
 }
 
+bool offers(const QStringList& offered, const QMimeType& type)
+{
+    QStringList names = type.aliases();
+    names.append(type.name());
+    for (const QString& n : names)
+        if (offered.contains(n))
+            return true;
+    return false;
+}
+
+// The type the program's own type package gives files matching pattern.
+QString ownTypeFor(const QString& pattern)
+{
+    QFile file(QStringLiteral(KALEIDOR_SOURCE_DIR "/assets/kaleidor-mime.xml"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString type;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"mime-type")
+            type = xml.attributes().value(QLatin1String("type")).toString();
+        else if (xml.name() == u"glob" && xml.attributes().value(QLatin1String("pattern")) == pattern)
+            return type;
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return {};
+}
+
 }  // namespace
+
+TEST(DesktopEntry, OffersEveryPlaylistKindItReads)
+{
+    const QStringList offered = desktopEntryValue(QStringLiteral("MimeType"));
+    const QMimeDatabase types;
+    // A name may match several types (".m3u" is both a music and a stream
+    // playlist); whichever the desktop picks must be offered.
+    for (const char* extension : {".m3u", ".m3u8", ".pls"}) {
+        const QList<QMimeType> matching = types.mimeTypesForFileName(QStringLiteral("list") + QLatin1String(extension));
+        ASSERT_FALSE(matching.isEmpty()) << extension;
+        for (const QMimeType& type : matching)
+            EXPECT_TRUE(offers(offered, type)) << extension << " is " << type.name().toStdString();
+    }
+    // The program's own playlists have a type of its own, installed with it.
+    const QString own = ownTypeFor(QStringLiteral("*.qx"));
+    ASSERT_FALSE(own.isEmpty());
+    EXPECT_TRUE(offered.contains(own)) << own.toStdString();
+}
 
 TEST(DesktopEntry, OffersEveryKindTheLauncherPlays)
 {
@@ -32,12 +81,7 @@ TEST(DesktopEntry, OffersEveryKindTheLauncherPlays)
         const QString name = QStringLiteral("file") + QLatin1String(extension);
         ASSERT_NE(mediaKindOf(name), MediaKind::None) << extension;
         const QMimeType type = types.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-        QStringList names = type.aliases();
-        names.append(type.name());
-        bool listed = false;
-        for (const QString& n : names)
-            listed = listed || offered.contains(n);
-        EXPECT_TRUE(listed) << extension << " is " << type.name().toStdString();
+        EXPECT_TRUE(offers(offered, type)) << extension << " is " << type.name().toStdString();
     }
 }
 

@@ -84,6 +84,45 @@ TEST(ImageLibSearch, ProgramFolderThenInstallFolderThenWithoutExtension)
     }
 }
 
+// An installed tree (program in bin/, the libraries in the library folder
+// beside it) finds its libraries wherever it was installed, also after it is
+// moved; a library beside the program, as in a build folder, comes first.
+TEST(ImageLibSearch, AnInstalledTreeFindsItsLibrariesUnderAnyPrefixAndAfterAMove)
+{
+    QTemporaryDir root;
+    const QString tree = root.path() + "/prefix";
+    const QString bin = tree + "/bin";
+    const QString libraries = LibrarySearch{bin, QString()}.installedTreeDir();
+    ASSERT_TRUE(libraries.startsWith(tree + "/")) << libraries.toStdString();
+    ASSERT_TRUE(libraries.endsWith("/kaleidor")) << libraries.toStdString();
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(libraries));
+    for (const QString& name : {kCrde, kIsp})
+        ASSERT_TRUE(QFile::copy(kBuilt + "/" + name, libraries + "/" + name));
+    // A configured install folder elsewhere that lacks them does not matter.
+    const LibrarySearch installed{bin, root.path() + "/configured"};
+    {
+        ImageLibBinding binding(installed);
+        binding.loadReadingLibrary();
+        EXPECT_EQ(binding.readingLibrary().loadedFrom(), libraries + "/" + kCrde);
+        EXPECT_TRUE(binding.scale(DibBlock::allocate(4, 4, 24), 2, 2));
+        EXPECT_EQ(binding.scalingLibrary().loadedFrom(), libraries + "/" + kIsp);
+    }
+
+    const QString moved = root.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().rename(tree, moved));
+    {
+        ImageLibBinding binding(LibrarySearch{moved + "/bin", QString()});
+        binding.loadReadingLibrary();
+        EXPECT_EQ(binding.readingLibrary().loadedFrom(), moved + libraries.mid(tree.size()) + "/" + kCrde);
+    }
+
+    ASSERT_TRUE(QFile::copy(kBuilt + "/" + kCrde, moved + "/bin/" + kCrde));
+    ImageLibBinding beside(LibrarySearch{moved + "/bin", QString()});
+    beside.loadReadingLibrary();
+    EXPECT_EQ(beside.readingLibrary().loadedFrom(), moved + "/bin/" + kCrde);
+}
+
 TEST(ImageLibSearch, ShortFilesFailBeforeTheCallAndAFailedJpegUnloads)
 {
     QTemporaryDir dir;
