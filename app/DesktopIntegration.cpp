@@ -30,34 +30,55 @@ bool DesktopIntegration::handedOver(const NamedFiles& files) const
 void DesktopIntegration::start(const NamedFiles& files)
 {
     instance_.listen();
-    connect(&instance_, &SingleInstance::filesReceived, this, [this](const NamedFiles& received) {
-        // Opened once the hand-over is done: a message box must not run its
-        // loop inside the socket's notice.
-        QMetaObject::invokeMethod(
-            this,
-            [received] {
-                Form1->show();
-                Form1->raise();
-                Form1->activateWindow();
-                openFiles(received);
-            },
-            Qt::QueuedConnection);
-    });
+    connect(&instance_, &SingleInstance::filesReceived, this, &DesktopIntegration::openLater);
 
-    nowPlaying_ = std::make_unique<NowPlaying>(
-        Form2, Form8,
-        [] {
-            Form1->show();
-            Form1->raise();
-            Form1->activateWindow();
-        },
-        [] { Form1->close(); });
+    NowPlaying::Commands commands;
+    commands.raise = [] {
+        Form1->show();
+        Form1->raise();
+        Form1->activateWindow();
+    };
+    commands.quit = [] { Form1->close(); };
+    commands.runSelected = [this] { runSelectedLater(); };
+    commands.openFiles = [this](const NamedFiles& named) { openLater(named); };
+    nowPlaying_ = std::make_unique<NowPlaying>(Form2, Form8, Form1->playlist(), std::move(commands));
     mpris_ = std::make_unique<MprisService>(*nowPlaying_);
     if (mpris_->publish()) {
         connect(&refresh_, &QTimer::timeout, mpris_.get(), &MprisService::refresh);
         refresh_.start(kRefreshMs);
     }
     openFiles(files);
+}
+
+void DesktopIntegration::openLater(const NamedFiles& files)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [files] {
+            Form1->show();
+            Form1->raise();
+            Form1->activateWindow();
+            openFiles(files);
+        },
+        Qt::QueuedConnection);
+}
+
+void DesktopIntegration::runSelectedLater()
+{
+    // Steps that come faster than files open launch only where they ended.
+    if (launchPending_)
+        return;
+    launchPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            launchPending_ = false;
+            // The playlist may have been emptied meanwhile.
+            if (Form1->playlist()->count() > 0)
+                safeCall([] { Form1->N11Click(); });
+            mpris_->refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void DesktopIntegration::openFiles(const NamedFiles& files)
