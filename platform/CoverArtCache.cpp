@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +41,31 @@ bool isSuffix(const QString& suffix)
 {
     return !suffix.isEmpty() && suffix.size() <= 8
            && std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isDigit() || (c >= u'a' && c <= u'z'); });
+}
+
+// Removes the covers, finished or half written, of programs that ended
+// without removing theirs (killed at logout, crashed). A cover's name starts
+// with the number of the process that wrote it.
+void removeLeftovers(int folder)
+{
+    const int listed = ::dup(folder);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!dir) {
+        if (listed >= 0)
+            ::close(listed);
+        return;
+    }
+    static const QRegularExpression cover(
+        QStringLiteral("^\\.?(\\d{1,9})-[0-9a-f]{40}\\.[a-z0-9]{1,8}(\\.[0-9a-f]+)?$"));
+    while (const dirent* entry = ::readdir(dir)) {
+        const QRegularExpressionMatch match = cover.match(QFile::decodeName(entry->d_name));
+        if (!match.hasMatch())
+            continue;
+        const pid_t writer = pid_t(match.captured(1).toInt());
+        if (writer != ::getpid() && ::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -100,10 +128,16 @@ QString CoverArtCache::urlFor(const QByteArray& cover, const QString& suffix)
     if (folder < 0)
         return {};
     const auto closeFolder = qScopeGuard([folder] { ::close(folder); });
+    if (!leftoversRemoved_) {
+        removeLeftovers(folder);
+        leftoversRemoved_ = true;
+    }
     // Named by its contents, so that a new cover has a new address and the
     // desktop does not show the old one from its own cache.
-    const QString name =
-        QString::fromLatin1(QCryptographicHash::hash(cover, QCryptographicHash::Sha1).toHex()) + u'.' + suffix;
+    const QString name = QStringLiteral("%1-%2.%3")
+                             .arg(::getpid())
+                             .arg(QString::fromLatin1(QCryptographicHash::hash(cover, QCryptographicHash::Sha1).toHex()),
+                                  suffix);
     const QByteArray temp =
         QFile::encodeName(QStringLiteral(".%1.%2").arg(name).arg(QRandomGenerator::global()->generate64(), 0, 16));
     // A new file (O_EXCL: nothing there, a link included, is opened) that

@@ -2,8 +2,9 @@
 // Puts the playing file's embedded cover picture where the desktop's media
 // controls can read it: one file in a folder of the program's own under the
 // user's cache folder. A new cover replaces the file of the last one, and the
-// cache removes its file when it is destroyed, so the folder holds no more
-// than one cover per running program.
+// cache removes its file when it is destroyed; the first cover written also
+// removes those of programs that ended without removing theirs. The folder
+// so holds no more than one cover per running program.
 #include <QByteArray>
 #include <QString>
 
@@ -33,4 +34,5 @@ private:
     QString suffix_;
     QString fileName_;  // inside the covers folder; empty when there is none
     QString url_;
+    bool leftoversRemoved_ = false;
 };

@@ -54,7 +54,8 @@ TEST(CoverArtCache, KeepsOneCoverFileWhileItIsWanted)
 TEST(CoverArtCache, WritesThroughNoLinkAndIntoNoFolderButItsOwn)
 {
     const QByteArray cover("cover bytes");
-    const QString name = QString::fromLatin1(QCryptographicHash::hash(cover, QCryptographicHash::Sha1).toHex()) + ".png";
+    const QString name = QStringLiteral("%1-%2.png").arg(::getpid()).arg(
+        QString::fromLatin1(QCryptographicHash::hash(cover, QCryptographicHash::Sha1).toHex()));
 
     {  // The program's folder is a link elsewhere: nothing is written there.
         QTemporaryDir root, elsewhere;
@@ -87,4 +88,26 @@ TEST(CoverArtCache, WritesThroughNoLinkAndIntoNoFolderButItsOwn)
         EXPECT_TRUE(CoverArtCache(root.path()).urlFor(cover, "png").isEmpty());
         EXPECT_FALSE(QFile::exists(root.path() + "/kaleidor/covers"));
     }
+}
+
+TEST(CoverArtCache, RemovesTheCoversOfProgramsThatEnded)
+{
+    QTemporaryDir root;
+    const QString folder = root.path() + "/kaleidor/covers/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString hash(40, u'a');
+    // No process has a number this large; process 1 runs as long as the machine.
+    const QString ended = folder + "999999999-" + hash + ".jpg";
+    const QString halfWritten = folder + ".999999999-" + hash + ".png.1f2e";
+    const QString running = folder + "1-" + hash + ".jpg";
+    const QString notOurs = folder + "notes.txt";
+    for (const QString& path : {ended, halfWritten, running, notOurs})
+        ASSERT_TRUE(writeFile(path, "x"));
+
+    CoverArtCache cache(root.path());
+    EXPECT_FALSE(cache.urlFor("cover", "png").isEmpty());
+    EXPECT_FALSE(QFile::exists(ended));
+    EXPECT_FALSE(QFile::exists(halfWritten));
+    EXPECT_TRUE(QFile::exists(running));
+    EXPECT_TRUE(QFile::exists(notOurs));
 }
