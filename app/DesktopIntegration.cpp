@@ -57,8 +57,12 @@ void DesktopIntegration::openPending()
 
 void DesktopIntegration::start(const NamedFiles& files)
 {
-    nowPlaying_ = std::make_unique<NowPlaying>(
-        Form2, Form8, showMainWindow, [] { Form1->close(); });
+    NowPlaying::Commands commands;
+    commands.raise = showMainWindow;
+    commands.quit = [] { Form1->close(); };
+    commands.runSelected = [this] { runSelectedLater(); };
+    commands.openFiles = [this](const NamedFiles& named) { take(named); };
+    nowPlaying_ = std::make_unique<NowPlaying>(Form2, Form8, Form1->playlist(), std::move(commands));
     mpris_ = std::make_unique<MprisService>(*nowPlaying_);
     if (mpris_->publish()) {
         connect(&refresh_, &QTimer::timeout, mpris_.get(), &MprisService::refresh);
@@ -67,6 +71,24 @@ void DesktopIntegration::start(const NamedFiles& files)
     openFiles(files);
     started_ = true;
     openPending();
+}
+
+void DesktopIntegration::runSelectedLater()
+{
+    // Steps that come faster than files open launch only where they ended.
+    if (launchPending_)
+        return;
+    launchPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            launchPending_ = false;
+            // The playlist may have been emptied meanwhile.
+            if (Form1->playlist()->count() > 0)
+                safeCall([] { Form1->N11Click(); });
+            mpris_->refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void DesktopIntegration::openFiles(const NamedFiles& files)

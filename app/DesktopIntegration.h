@@ -29,7 +29,11 @@ public:
     static void openFiles(const NamedFiles& files);
 
 private:
+    // Both run once the call that asked for them has returned: the launch
+    // or a message box must not run its loop inside a socket's or the
+    // session bus's notice.
     void take(const NamedFiles& files);
+    void runSelectedLater();
     void openPending();
 
     // Hand-overs not opened yet, merged: while a message about the last ones
@@ -41,4 +45,5 @@ private:
     std::unique_ptr<NowPlaying> nowPlaying_;
     std::unique_ptr<MprisService> mpris_;
     QTimer refresh_;
+    bool launchPending_ = false;  // runSelectedLater's launch has yet to run
 };

@@ -1,13 +1,43 @@
 #include "NowPlaying.h"
 
+#include "MediaLauncher.h"
+#include "Playlist.h"
 #include "media/TPlayerForm.h"
 #include "windowing/SafeCall.h"
+
+#include <QDir>
 
 #include <algorithm>
 #include <limits>
 
-NowPlaying::NowPlaying(TPlayerForm* music, TPlayerForm* video, std::function<void()> raise, std::function<void()> quit)
-    : music_(music), video_(video), raise_(std::move(raise)), quit_(std::move(quit))
+namespace {
+
+bool playable(const QString& entry)
+{
+    const MediaKind kind = mediaKindOf(entry);
+    return kind == MediaKind::Music || kind == MediaKind::Video;
+}
+
+}  // namespace
+
+int playableNeighbour(const Playlist& playlist, int from, int direction)
+{
+    const int count = playlist.count();
+    if (count == 0)
+        return -1;
+    // With nothing selected, the first step lands on the first or the last entry.
+    if (from < 0 || from >= count)
+        from = direction > 0 ? -1 : count;
+    for (int k = 1; k <= count; ++k) {
+        const int index = int(((qint64(from) + qint64(k) * direction) % count + count) % count);
+        if (playable(playlist.at(index)))
+            return index;
+    }
+    return -1;
+}
+
+NowPlaying::NowPlaying(TPlayerForm* music, TPlayerForm* video, Playlist* playlist, Commands commands)
+    : music_(music), video_(video), playlist_(playlist), commands_(std::move(commands))
 {
 }
 
@@ -46,6 +76,12 @@ QString NowPlaying::file() const
     return p ? p->FileName() : QString();
 }
 
+MediaTags NowPlaying::tags() const
+{
+    TMediaPlayer* p = player();
+    return p ? p->Tags() : MediaTags();
+}
+
 qint64 NowPlaying::lengthMs() const
 {
     TMediaPlayer* p = player();
@@ -61,6 +97,41 @@ qint64 NowPlaying::positionMs() const
 bool NowPlaying::canSeek() const
 {
     return player() != nullptr;
+}
+
+// Both windows play at one loudness, kept in their players.
+double NowPlaying::volume() const
+{
+    for (TPlayerForm* form : {music_.data(), video_.data()})
+        if (form)
+            return form->MediaPlayer1->Volume();
+    return 1.0;
+}
+
+void NowPlaying::setVolume(double volume)
+{
+    for (TPlayerForm* form : {music_.data(), video_.data()})
+        if (form)
+            form->MediaPlayer1->SetVolume(volume);
+}
+
+bool NowPlaying::canGoNext() const
+{
+    if (!playlist_)
+        return false;
+    // Asked on every refresh: the playlist is searched again only once it changed.
+    if (!checked_ || checkedRevision_ != playlist_->revision()) {
+        hasPlayable_ = playableNeighbour(*playlist_, -1, 1) >= 0;
+        checkedRevision_ = playlist_->revision();
+        checked_ = true;
+    }
+    return hasPlayable_;
+}
+
+bool NowPlaying::canGoPrevious() const
+{
+    // Stepping wraps, so either way finds the same entries.
+    return canGoNext();
 }
 
 // Each command is a user command: a failure shows the error box, as a
@@ -109,24 +180,45 @@ void NowPlaying::setPositionMs(qint64 position)
 
 void NowPlaying::next()
 {
-    if (TMediaPlayer* p = player())
-        safeCall([p] { p->Press(btNext); });
+    step(1);
 }
 
 void NowPlaying::previous()
 {
-    if (TMediaPlayer* p = player())
-        safeCall([p] { p->Press(btPrev); });
+    step(-1);
+}
+
+void NowPlaying::step(int direction)
+{
+    if (!playlist_)
+        return;
+    safeCall([&] {
+        const int index = playableNeighbour(*playlist_, playlist_->selectedIndex(), direction);
+        if (index < 0)
+            return;
+        playlist_->setSelectedIndex(index);
+        if (commands_.runSelected)
+            commands_.runSelected();
+    });
+}
+
+bool NowPlaying::openUri(const QString& uri)
+{
+    if (filePathFromUri(uri).isEmpty())
+        return false;
+    if (commands_.openFiles)
+        commands_.openFiles(resolveNamedFiles({uri}, QDir::currentPath()));
+    return true;
 }
 
 void NowPlaying::raise()
 {
-    if (raise_)
-        raise_();
+    if (commands_.raise)
+        commands_.raise();
 }
 
 void NowPlaying::quit()
 {
-    if (quit_)
-        quit_();
+    if (commands_.quit)
+        commands_.quit();
 }

@@ -129,6 +129,12 @@ public:
     void GetVideoRect(TRect& rect);
     void SetVideoRect(TRect rect);
 
+    // What the open file's tags say of it; nothing without a device.
+    MediaTags Tags() const { return deviceOpen_ ? backend_->tags() : MediaTags(); }
+    // The loudness, 0.0 to 1.0; it stays from file to file.
+    double Volume() const { return backend_->volume(); }
+    void SetVolume(double volume) { backend_->setVolume(volume); }
+
     std::uint32_t LastError() const { return lastError_; }
     QString LastErrorText() const;
 

@@ -7,11 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include <sys/stat.h>
 
 #include "platform/AudioFrames.h"
 #include "platform/GStreamerMessages.h"
+#include "platform/GstTags.h"
 
 namespace {
 
@@ -164,6 +166,7 @@ void MediaBackend::buildPipeline()
     guint flags = 0;
     g_object_get(playbin.get(), "flags", &flags, nullptr);
     g_object_set(playbin.get(), "flags", flags & ~kPlayFlagText, nullptr);
+    g_object_set(playbin.get(), "volume", volume_, nullptr);
 
     bus_.reset(gst_element_get_bus(playbin.get()));
     gst_bus_set_sync_handler(bus_.get(), &MediaBackend::busSync, this, nullptr);
@@ -273,6 +276,10 @@ void MediaBackend::handle(GstMessage* message, bool current)
         gst_element_set_state(pipeline_.get(), GST_STATE_PAUSED);
         endPending(MediaCompletion::Failure);
         break;
+    case GST_MESSAGE_TAG:
+        // Tags of an earlier place in the same file are still its tags.
+        takeTags(message);
+        break;
     case GST_MESSAGE_DURATION_CHANGED:
         // Some streams only know their length late; once they have ended,
         // their end is the length.
@@ -360,6 +367,7 @@ std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
         return MediaResult::FileNotFound;
     g_object_set(pipeline_.get(), "uri", uri.get(), nullptr);
     fileName_ = fileName;
+    tags_ = MediaTags();
     outputSize_ = QSize();
     applyOutputCaps();
     // open_ lets the first frame through to the display.
@@ -367,6 +375,7 @@ std::uint32_t MediaBackend::open(const QString& fileName, int timeoutMs)
     const std::uint32_t result = waitPreroll(timeoutMs);
     if (result != MediaResult::Ok) {
         open_ = false;
+        tags_ = MediaTags();
         gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
         ++generation_;
         std::lock_guard lock(queueMutex_);
@@ -394,6 +403,13 @@ std::uint32_t MediaBackend::waitPreroll(int timeoutMs)
                                                       : MediaResult::NotReadyInTime;
         GstMessagePtr message = std::move(queue_.front().message);
         queue_.pop_front();
+        // Most files tell their tags before they are ready to play.
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_TAG) {
+            lock.unlock();
+            takeTags(message.get());
+            lock.lock();
+            continue;
+        }
         if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
             GError* rawError = nullptr;
             gst_message_parse_error(message.get(), &rawError, nullptr);
@@ -404,6 +420,15 @@ std::uint32_t MediaBackend::waitPreroll(int timeoutMs)
             GST_MESSAGE_SRC(message.get()) == GST_OBJECT(pipeline_.get()))
             return MediaResult::Ok;
     }
+}
+
+void MediaBackend::takeTags(GstMessage* message)
+{
+    GstTagList* list = nullptr;
+    gst_message_parse_tag(message, &list);
+    mergeGstTags(tags_, list);
+    if (list)
+        gst_tag_list_unref(list);
 }
 
 void MediaBackend::readStreamFacts()
@@ -479,6 +504,7 @@ std::uint32_t MediaBackend::close()
     lengthMs_ = 0;
     originMs_ = 0;
     natural_ = QSize();
+    tags_ = MediaTags();
     return MediaResult::Ok;
 }
 
@@ -641,6 +667,15 @@ void MediaBackend::setVideoOutputSize(QSize size)
         return;
     outputSize_ = size;
     applyOutputCaps();
+}
+
+void MediaBackend::setVolume(double volume)
+{
+    if (std::isnan(volume))
+        return;
+    volume_ = std::clamp(volume, 0.0, 1.0);
+    if (pipeline_)
+        g_object_set(pipeline_.get(), "volume", volume_, nullptr);
 }
 
 void MediaBackend::applyOutputCaps()

@@ -65,6 +65,10 @@ public:
     QSize naturalSize() const override { return natural_; }
     void setVideoOutputSize(QSize size) override;
 
+    MediaTags tags() const override { return tags_; }
+    double volume() const override { return volume_; }
+    void setVolume(double volume) override;
+
     // GStreamer's message for a result code; empty when the code has none.
     static QString errorText(std::uint32_t code);
 
@@ -85,6 +89,7 @@ private:
     void handle(GstMessage* message, bool current);
     std::uint32_t waitPreroll(int timeoutMs);
     std::uint32_t settle(int timeoutMs = 5000);
+    void takeTags(GstMessage* message);
     void readStreamFacts();
     void updateLength();
     std::int64_t rawPositionMs() const;
@@ -120,4 +125,6 @@ private:
     std::int64_t originMs_ = 0;
     QSize natural_;
     QSize outputSize_;
+    MediaTags tags_;
+    double volume_ = 1.0;
 };

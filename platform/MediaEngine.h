@@ -3,8 +3,10 @@
 // Failures are result codes (0 = done, see MediaResult); completion notices
 // and video frames arrive on the user-interface thread. The real engine is
 // MediaBackend; tests hand the player a fake through the factory.
+#include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <atomic>
@@ -16,6 +18,23 @@
 enum class MediaMode { NotReady, Stopped, Playing, Recording, Seeking, Paused, Open };
 
 enum class MediaCompletion { Successful, Superseded, Aborted, Failure };
+
+// What the open file's tags say of it; a field stays empty where they say
+// nothing. Tags are untrusted: every text is cut to kMaxChars and the
+// number of artists to kMaxArtists; a cover over kMaxCoverBytes is left out.
+struct MediaTags {
+    static constexpr qsizetype kMaxChars = 1024;
+    static constexpr qsizetype kMaxArtists = 8;
+    static constexpr qsizetype kMaxCoverBytes = 4 * 1024 * 1024;
+
+    QString title;
+    QStringList artists;
+    QString album;
+    QByteArray cover;      // a picture file's bytes, as embedded
+    QString coverSuffix;   // "jpg", "png", ... the cover's own format
+
+    bool operator==(const MediaTags&) const = default;
+};
 
 class MediaEngine {
 public:
@@ -47,6 +66,13 @@ public:
     // The size frames are scaled to before they are delivered; an empty size
     // delivers the natural size.
     virtual void setVideoOutputSize(QSize size) = 0;
+
+    // The tags the open file has told so far; they may grow while it plays.
+    virtual MediaTags tags() const = 0;
+    // The loudness, linear from 0.0 (silent) to 1.0 (as recorded); it stays
+    // from file to file. Values outside are brought into that range.
+    virtual double volume() const = 0;
+    virtual void setVolume(double volume) = 0;
 
     std::function<void(MediaCompletion)> onCompletion;
     // Frames come in the stream's own pixel format.

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -60,8 +61,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(double MinimumRate READ rate)
     Q_PROPERTY(double MaximumRate READ rate)
-    Q_PROPERTY(bool CanGoNext READ hasFile)
-    Q_PROPERTY(bool CanGoPrevious READ hasFile)
+    Q_PROPERTY(bool CanGoNext READ canGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ hasFile)
     Q_PROPERTY(bool CanPause READ hasFile)
     Q_PROPERTY(bool CanSeek READ canSeek)
@@ -73,9 +74,20 @@ public:
     double rate() const { return 1.0; }
     void setRate(double) {}  // one speed only
     QVariantMap metadata() const { return service_->metadata(); }
-    double volume() const { return 1.0; }
-    void setVolume(double) {}  // the players have no volume control
+    double volume() const { return service_->player().volume(); }
+    void setVolume(double volume)
+    {
+        // Above the top is the top; a negative or undefined loudness is no
+        // loudness at all and changes nothing. (A property write cannot be
+        // answered with an error: the bus reports it done either way.)
+        if (std::isnan(volume) || volume < 0)
+            return;
+        service_->player().setVolume(std::min(volume, 1.0));
+        service_->refresh();
+    }
     qlonglong position() const { return service_->player().positionMs() * kUsPerMs; }
+    bool canGoNext() const { return service_->player().canGoNext(); }
+    bool canGoPrevious() const { return service_->player().canGoPrevious(); }
     bool hasFile() const { return !service_->player().file().isEmpty(); }
     bool canSeek() const { return hasFile() && service_->player().canSeek(); }
     bool canControl() const { return true; }
@@ -101,13 +113,24 @@ public slots:
     {
         MprisPlayer& p = service_->player();
         // A request for another track, or outside the track, is ignored.
-        if (!canSeek() || track.path() != service_->metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path()
+        if (!canSeek() || track.path().size() > MprisService::kMaxArgumentChars
+            || track.path() != service_->metadata().value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>().path()
             || positionUs < 0 || positionUs / kUsPerMs > p.lengthMs())
             return;
         p.setPositionMs(positionUs / kUsPerMs);
         service_->announceSeek();
     }
-    void OpenUri(const QString&) {}
+    void OpenUri(const QString& uri)
+    {
+        // Its length is all that is read of a text too long to be a file's
+        // URI: parsing megabytes, or reporting them, would stall the windows.
+        if (uri.size() > MprisService::kMaxArgumentChars) {
+            service_->refuse(QDBusError::InvalidArgs, QStringLiteral("The URI is too long"));
+            return;
+        }
+        if (!service_->player().openUri(uri))
+            service_->refuse(QDBusError::NotSupported, QStringLiteral("Only file:// URIs can be opened"));
+    }
 
 signals:
     void Seeked(qlonglong positionUs);
@@ -151,9 +174,14 @@ bool MprisService::publish(const QString& serviceName)
     }
     serviceName_ = serviceName;
     published_ = true;
-    lastStatus_ = statusText();
-    lastMetadata_ = metadata();
+    last_ = announced();
     return true;
+}
+
+void MprisService::refuse(QDBusError::ErrorType type, const QString& text) const
+{
+    if (calledFromDBus())
+        sendErrorReply(type, text);
 }
 
 QString MprisService::statusText() const
@@ -171,20 +199,45 @@ QString MprisService::statusText() const
     return QStringLiteral("Stopped");
 }
 
-QVariantMap MprisService::metadata() const
+QVariantMap MprisService::metadata()
 {
     const QString file = player_.file();
-    if (file.isEmpty())
+    if (file.isEmpty()) {
+        covers_.urlFor({}, {});
         return {{QStringLiteral("mpris:trackid"),
                  QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack")))}};
+    }
+    const MediaTags tags = player_.tags();
     // A track id must be a valid object path; the file's hash keeps it
     // stable while the same file plays.
     const QString id = QStringLiteral("/org/kaleidor/track/t%1").arg(qHash(file), 0, 16);
-    return {
+    QVariantMap data{
         {QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(id))},
         {QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(player_.lengthMs() * kUsPerMs)},
-        {QStringLiteral("xesam:title"), QFileInfo(file).fileName()},
+        {QStringLiteral("xesam:title"), tags.title.isEmpty() ? QFileInfo(file).fileName() : tags.title},
         {QStringLiteral("xesam:url"), QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)},
+    };
+    if (!tags.artists.isEmpty())
+        data.insert(QStringLiteral("xesam:artist"), tags.artists);
+    if (!tags.album.isEmpty())
+        data.insert(QStringLiteral("xesam:album"), tags.album);
+    if (const QString art = covers_.urlFor(tags.cover, tags.coverSuffix); !art.isEmpty())
+        data.insert(QStringLiteral("mpris:artUrl"), art);
+    return data;
+}
+
+QVariantMap MprisService::announced()
+{
+    const bool hasFile = !player_.file().isEmpty();
+    return {
+        {QStringLiteral("PlaybackStatus"), statusText()},
+        {QStringLiteral("Metadata"), metadata()},
+        {QStringLiteral("Volume"), player_.volume()},
+        {QStringLiteral("CanGoNext"), player_.canGoNext()},
+        {QStringLiteral("CanGoPrevious"), player_.canGoPrevious()},
+        {QStringLiteral("CanPlay"), hasFile},
+        {QStringLiteral("CanPause"), hasFile},
+        {QStringLiteral("CanSeek"), hasFile && player_.canSeek()},
     };
 }
 
@@ -192,23 +245,14 @@ void MprisService::refresh()
 {
     if (!published_)
         return;
+    const QVariantMap now = announced();
     QVariantMap changed;
-    const QString status = statusText();
-    if (status != lastStatus_) {
-        changed.insert(QStringLiteral("PlaybackStatus"), status);
-        lastStatus_ = status;
-    }
-    const QVariantMap data = metadata();
-    if (data != lastMetadata_) {
-        changed.insert(QStringLiteral("Metadata"), data);
-        const bool hasFile = !player_.file().isEmpty();
-        for (const char* name : {"CanGoNext", "CanGoPrevious", "CanPlay", "CanPause"})
-            changed.insert(QString::fromLatin1(name), hasFile);
-        changed.insert(QStringLiteral("CanSeek"), hasFile && player_.canSeek());
-        lastMetadata_ = data;
-    }
+    for (auto it = now.constBegin(); it != now.constEnd(); ++it)
+        if (last_.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
     if (changed.isEmpty())
         return;
+    last_ = now;
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
     signal << kPlayerInterface << changed << QStringList();

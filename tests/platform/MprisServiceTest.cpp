@@ -3,11 +3,20 @@
 // line client desktop panels' own library ships.
 #include "platform/MprisService.h"
 
+#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
 
-#include "TestSupport.h"
+#include "SessionBusTest.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +26,34 @@ class FakePlayer : public MprisPlayer {
 public:
     Status status_ = Status::Stopped;
     QString file_;
+    MediaTags tags_;
     qint64 length_ = 0, position_ = 0;
+    double volume_ = 1.0;
+    bool canStep_ = false;
     QStringList calls;
 
     Status status() const override { return status_; }
     QString file() const override { return file_; }
+    MediaTags tags() const override { return tags_; }
     qint64 lengthMs() const override { return length_; }
     qint64 positionMs() const override { return position_; }
     bool canSeek() const override { return true; }
+    double volume() const override { return volume_; }
+    bool canGoNext() const override { return canStep_; }
+    bool canGoPrevious() const override { return canStep_; }
     void play() override { calls << "play"; status_ = Status::Playing; }
     void pause() override { calls << "pause"; status_ = Status::Paused; }
     void playPause() override { calls << "playPause"; status_ = status_ == Status::Playing ? Status::Paused : Status::Playing; }
     void stop() override { calls << "stop"; status_ = Status::Stopped; }
     void setPositionMs(qint64 p) override { calls << QStringLiteral("seek %1").arg(p); position_ = p; }
+    void setVolume(double v) override { calls << QStringLiteral("volume %1").arg(v); volume_ = v; }
     void next() override { calls << "next"; }
     void previous() override { calls << "previous"; }
+    bool openUri(const QString& uri) override
+    {
+        calls << "open " + uri;
+        return uri.startsWith("file://");
+    }
     void raise() override { calls << "raise"; }
     void quit() override { calls << "quit"; }
 };
@@ -50,29 +72,18 @@ QString property(const QString& interface, const QString& name)
     return gdbusCall(QStringLiteral("org.freedesktop.DBus.Properties.Get"), {interface, name});
 }
 
-class MprisServiceTest : public ::testing::Test {
+class MprisServiceTest : public SessionBusTest {
 protected:
-    // The process keeps its first session-bus connection: one bus for all.
-    static void SetUpTestSuite() { bus = new PrivateSessionBus; }
-    static void TearDownTestSuite()
-    {
-        delete bus;
-        bus = nullptr;
-    }
-
     void SetUp() override
     {
-        if (!bus->isRunning())
-            GTEST_SKIP() << "dbus-daemon is not installed";
-        ASSERT_TRUE(service.publish());
+        SessionBusTest::SetUp();
+        if (!IsSkipped())
+            ASSERT_TRUE(service.publish());
     }
 
-    static PrivateSessionBus* bus;
     FakePlayer player;
     MprisService service{player};
 };
-
-PrivateSessionBus* MprisServiceTest::bus = nullptr;
 
 }  // namespace
 
@@ -91,6 +102,102 @@ TEST_F(MprisServiceTest, ReadsStatusAndTrackOfThePlayer)
     EXPECT_TRUE(metadata.contains("'mpris:length': <int64 40100000>")) << metadata.toStdString();
     EXPECT_TRUE(metadata.contains("'xesam:url': <'file:///music/a%20song%20&%20more.mp3'>")) << metadata.toStdString();
     EXPECT_EQ(property("org.mpris.MediaPlayer2.Player", "Position"), "(<int64 1500000>,)");
+
+    EXPECT_EQ(property("org.mpris.MediaPlayer2.Player", "CanGoNext"), "(<false>,)");
+    player.canStep_ = true;
+    EXPECT_EQ(property("org.mpris.MediaPlayer2.Player", "CanGoNext"), "(<true>,)");
+    EXPECT_EQ(property("org.mpris.MediaPlayer2.Player", "CanGoPrevious"), "(<true>,)");
+}
+
+namespace {
+
+QByteArray pngBytes(QColor colour)
+{
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes;
+}
+
+QString artPath(const QString& metadata)
+{
+    const QRegularExpressionMatch m = QRegularExpression("'mpris:artUrl': <'([^']*)'>").match(metadata);
+    return m.hasMatch() ? QUrl(m.captured(1)).toLocalFile() : QString();
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+TEST_F(MprisServiceTest, MetadataCarriesTheTagsAndTheCover)
+{
+    const auto metadata = [] { return property("org.mpris.MediaPlayer2.Player", "Metadata"); };
+    player.file_ = QStringLiteral("/music/track01.mp3");
+    QString seen = metadata();
+    EXPECT_TRUE(seen.contains("'xesam:title': <'track01.mp3'>")) << seen.toStdString();
+    EXPECT_FALSE(seen.contains("xesam:artist") || seen.contains("xesam:album") || seen.contains("mpris:artUrl"))
+        << seen.toStdString();
+
+    player.tags_.title = QStringLiteral("Песня");
+    player.tags_.artists = QStringList{"Один", "Two"};
+    player.tags_.album = QStringLiteral("Альбом");
+    player.tags_.cover = pngBytes(Qt::red);
+    player.tags_.coverSuffix = QStringLiteral("png");
+    seen = metadata();
+    EXPECT_TRUE(seen.contains(QStringLiteral("'xesam:title': <'Песня'>"))) << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("'xesam:artist': <['Один', 'Two']>"))) << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QStringLiteral("'xesam:album': <'Альбом'>"))) << seen.toStdString();
+    const QString first = artPath(seen);
+    const QString covers = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/kaleidor/covers/";
+    EXPECT_TRUE(first.startsWith(covers)) << seen.toStdString();
+    EXPECT_EQ(contents(first), player.tags_.cover);
+
+    // The next file's cover replaces the last one's file; with nothing
+    // playing no cover file is left.
+    player.tags_.cover = pngBytes(Qt::blue);
+    const QString second = artPath(metadata());
+    EXPECT_NE(second, first);
+    EXPECT_EQ(contents(second), player.tags_.cover);
+    EXPECT_FALSE(QFile::exists(first));
+    player.file_.clear();
+    EXPECT_FALSE(metadata().contains("mpris:artUrl"));
+    EXPECT_FALSE(QFile::exists(second));
+}
+
+TEST_F(MprisServiceTest, VolumeIsClampedToItsRangeAndIgnoresNoNumber)
+{
+    struct Case {
+        const char* value;
+        const char* after;
+    };
+    for (const Case& c : {Case{"<0.25>", "(<0.25>,)"}, Case{"<1.5>", "(<1.0>,)"}, Case{"<0.0>", "(<0.0>,)"},
+                          Case{"<0.5>", "(<0.5>,)"}, Case{"<-0.25>", "(<0.5>,)"}, Case{"<nan>", "(<0.5>,)"}}) {
+        EXPECT_EQ(gdbusCall("org.freedesktop.DBus.Properties.Set", {"org.mpris.MediaPlayer2.Player", "Volume", c.value}),
+                  "()")
+            << c.value;
+        EXPECT_EQ(property("org.mpris.MediaPlayer2.Player", "Volume"), c.after) << c.value;
+    }
+    // The refused ones never reach the player.
+    EXPECT_EQ(player.calls, (QStringList{"volume 0.25", "volume 1", "volume 0", "volume 0.5"}));
+}
+
+TEST_F(MprisServiceTest, OpenUriHandsOnFileUrisOnly)
+{
+    EXPECT_EQ(gdbusCall("org.mpris.MediaPlayer2.Player.OpenUri", {"file:///music/a.mp3"}), "()");
+    const QString web = gdbusCall("org.mpris.MediaPlayer2.Player.OpenUri", {"http://example.org/a.mp3"});
+    EXPECT_TRUE(web.contains("NotSupported")) << web.toStdString();
+    // Too long to be a file's URI: refused before the player sees it.
+    const QString tooLong = "file:///" + QString(MprisService::kMaxArgumentChars, u'a');
+    const QString refused = gdbusCall("org.mpris.MediaPlayer2.Player.OpenUri", {tooLong});
+    EXPECT_TRUE(refused.contains("InvalidArgs")) << refused.left(200).toStdString();
+    EXPECT_EQ(player.calls, (QStringList{"open file:///music/a.mp3", "open http://example.org/a.mp3"}));
 }
 
 TEST_F(MprisServiceTest, CommandsReachThePlayer)
@@ -135,13 +242,47 @@ TEST_F(MprisServiceTest, AnnouncesChangesOnce)
     service.refresh();  // nothing changed since: no second notice
     player.status_ = MprisPlayer::Status::Paused;
     service.refresh();
-    ASSERT_TRUE(waitFor([&] { read(); return seen.count("PropertiesChanged") >= 2; }, 10000)) << seen.toStdString();
+    player.volume_ = 0.5;  // set inside the program: announced at the next refresh
+    service.refresh();
+    ASSERT_TRUE(waitFor([&] { read(); return seen.count("PropertiesChanged") >= 3; }, 10000)) << seen.toStdString();
     waitFor([] { return false; }, 300);
     read();
     monitor.kill();
     monitor.waitForFinished(2000);
-    EXPECT_EQ(seen.count("PropertiesChanged"), 2) << seen.toStdString();
+    EXPECT_EQ(seen.count("PropertiesChanged"), 3) << seen.toStdString();
     EXPECT_TRUE(seen.contains("'PlaybackStatus': <'Playing'>")) << seen.toStdString();
     EXPECT_TRUE(seen.contains("'xesam:title': <'a.mp3'>")) << seen.toStdString();
     EXPECT_TRUE(seen.contains("{'PlaybackStatus': <'Paused'>}")) << seen.toStdString();
+    EXPECT_TRUE(seen.contains("{'Volume': <0.5>}")) << seen.toStdString();
+}
+
+TEST_F(MprisServiceTest, AHugeArgumentIsRefusedWithoutStallingTheWindows)
+{
+    // From a client of its own, as another program would send it.
+    QDBusConnection client = QDBusConnection::connectToBus(bus->address(), QStringLiteral("hostile client"));
+    ASSERT_TRUE(client.isConnected());
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kDest, kPath, "org.mpris.MediaPlayer2.Player", QStringLiteral("OpenUri"));
+    message << QString("file:///" + QString(16 * 1024 * 1024, u'a'));
+    const QDBusPendingCall pending = client.asyncCall(message, 60000);
+    message = QDBusMessage();
+
+    // The longest time the event loop went without a turn until the answer.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    beat.start(10);
+    ASSERT_TRUE(waitFor([&] { return pending.isFinished(); }, 60000));
+    longest = std::max(longest, clock.elapsed() - last);
+    QDBusConnection::disconnectFromBus(QStringLiteral("hostile client"));
+
+    EXPECT_TRUE(pending.isError());
+    EXPECT_EQ(pending.error().type(), QDBusError::InvalidArgs) << pending.error().message().toStdString();
+    EXPECT_TRUE(player.calls.isEmpty());
+    EXPECT_LT(longest, 1000) << "the windows stood still for " << longest << " ms";
 }

@@ -18,6 +18,8 @@ struct FakeMedia {
     QSize natural;
     QStringList commands;  // "open <file>", "play", "stop", "seek <ms>", ...
     MediaMode mode = MediaMode::NotReady;
+    MediaTags tags;        // what every open file's tags say
+    double volume = 1.0;
 };
 
 class FakeMediaEngine : public MediaEngine {
@@ -58,6 +60,9 @@ public:
     bool hasVideo() const override { return m_.video; }
     QSize naturalSize() const override { return m_.natural; }
     void setVideoOutputSize(QSize) override {}
+    MediaTags tags() const override { return open_ ? m_.tags : MediaTags(); }
+    double volume() const override { return m_.volume; }
+    void setVolume(double volume) override { m_.volume = std::clamp(volume, 0.0, 1.0); }
 
     // A factory that builds engines over media.
     static MediaEngineFactory factory(FakeMedia& media)
