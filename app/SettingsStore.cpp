@@ -126,7 +126,7 @@ void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure)
     reg.CloseKey();
 }
 
-void save(TRegistry& reg, const Settings& s, const std::function<QByteArray()>& unchangedPlaylist)
+void save(TRegistry& reg, Settings s, const std::function<QByteArray()>& unchangedPlaylist)
 {
     const FontSpec& font = s.listFont;
     reg.OpenKey(kSettingsKey, true);
@@ -136,7 +136,7 @@ void save(TRegistry& reg, const Settings& s, const std::function<QByteArray()>& 
     if (unchangedPlaylist)
         reg.KeepStringUtf8(QStringLiteral("Playlist"), unchangedPlaylist);
     else
-        reg.WriteStringUtf8(QStringLiteral("Playlist"), s.playlist);
+        reg.WriteStringUtf8(QStringLiteral("Playlist"), std::move(s.playlist));
     reg.WriteBool(QStringLiteral("Lit_p"), s.options.shrinkPictures);
     reg.WriteBool(QStringLiteral("L_P"), s.options.loadLastPlaylist);
     reg.WriteBool(QStringLiteral("IC_S"), s.options.trayIcon);
