@@ -412,7 +412,7 @@ void Application::writeAtClose()
         SettingsStore::save(reg, s, [&list] { return list.utf8Text(); });
     } else {
         s.playlist = list.utf8Text();
-        SettingsStore::save(reg, s);
+        SettingsStore::save(reg, std::move(s));
     }
 }
 

@@ -4,7 +4,9 @@
 #include "platform/TRegistry.h"
 
 #include <functional>
+#include <iterator>
 #include <limits>
+#include <variant>
 
 namespace SettingsStore {
 
@@ -12,6 +14,69 @@ namespace {
 
 const QString kSettingsKey = QStringLiteral("\\Qx\\настройки");
 const QString kPositionKey = QStringLiteral("mesto");
+
+// How a stored value meets its field of the settings.
+template <class T>
+struct Field {
+    T (*get)(const Settings&);
+    void (*set)(Settings&, T);
+};
+// The playlist is written from its text or kept as the store holds it.
+struct PlaylistText {};
+
+struct StoredValue {
+    const char* name;
+    std::variant<Field<int>, Field<bool>, Field<QString>, PlaylistText> field;
+};
+
+// The values of the settings key in the order the store holds them.
+const StoredValue kValues[] = {
+    {"Fon", Field<int>{[](const Settings& s) { return static_cast<int>(s.listColor); },
+                       [](Settings& s, int v) { s.listColor = static_cast<TColor>(v); }}},
+    {"F1_h", Field<int>{[](const Settings& s) { return s.height; }, [](Settings& s, int v) { s.height = v; }}},
+    {"F1_w", Field<int>{[](const Settings& s) { return s.width; }, [](Settings& s, int v) { s.width = v; }}},
+    {"Playlist", PlaylistText{}},
+    {"Lit_p", Field<bool>{[](const Settings& s) { return s.options.shrinkPictures; },
+                          [](Settings& s, bool v) { s.options.shrinkPictures = v; }}},
+    {"L_P", Field<bool>{[](const Settings& s) { return s.options.loadLastPlaylist; },
+                        [](Settings& s, bool v) { s.options.loadLastPlaylist = v; }}},
+    {"IC_S", Field<bool>{[](const Settings& s) { return s.options.trayIcon; },
+                         [](Settings& s, bool v) { s.options.trayIcon = v; }}},
+    {"K_R", Field<bool>{[](const Settings& s) { return s.options.wheelResize; },
+                        [](Settings& s, bool v) { s.options.wheelResize = v; }}},
+    // The list font, set in the order face, colour, character set, size, style.
+    {"Font Name", Field<QString>{[](const Settings& s) { return s.listFont.name; },
+                                 [](Settings& s, QString v) { s.listFont.name = std::move(v); }}},
+    {"Color", Field<int>{[](const Settings& s) { return static_cast<int>(s.listFont.color); },
+                         [](Settings& s, int v) { s.listFont.color = static_cast<TColor>(v); }}},
+    {"CharSet", Field<int>{[](const Settings& s) { return s.listFont.charset; },
+                           [](Settings& s, int v) { s.listFont.charset = v & 0xFF; }}},
+    {"Size", Field<int>{[](const Settings& s) { return s.listFont.size(); },
+                        [](Settings& s, int v) { s.listFont.setSize(v); }}},
+    {"Style", Field<int>{[](const Settings& s) { return s.listFont.style; },
+                         [](Settings& s, int v) { s.listFont.style = v & 0x0F; }}},
+    {"Z", Field<QString>{[](const Settings& s) { return s.delayText; },
+                         [](Settings& s, QString v) { s.delayText = std::move(v); }}},
+};
+
+// The main window takes its width before its height; the store holds the
+// height first.
+constexpr std::size_t kHeightIndex = 1, kWidthIndex = 2;
+std::size_t readingOrder(std::size_t index)
+{
+    return index == kHeightIndex ? kWidthIndex : index == kWidthIndex ? kHeightIndex : index;
+}
+
+// The windows' places in the position key, the main window's first.
+const struct StoredPlaceNames {
+    const char* left;
+    const char* top;
+    StoredPlace Settings::*place;
+} kPlaces[] = {
+    {"f1_l", "f1_t", &Settings::main},           {"f2_l", "f2_t", &Settings::music},
+    {"f3_l", "f3_t", &Settings::screen},         {"f4_l", "f4_t", &Settings::settingsDialog},
+    {"f8_l", "f8_t", &Settings::video},          {"Thumb_l", "Thumb_t", &Settings::thumbnails},
+};
 
 class ValueReader {
 public:
@@ -21,22 +86,23 @@ public:
     {
         read(name, [&] { apply(reg_.ReadInteger(name)); });
     }
-    void boolean(const QString& name, bool& target)
+    void value(const StoredValue& stored, Settings& s)
     {
-        read(name, [&] { target = reg_.ReadBool(name); });
+        const QString name = QString::fromLatin1(stored.name);
+        if (const auto* number = std::get_if<Field<int>>(&stored.field))
+            integer(name, [&](int v) { number->set(s, v); });
+        else if (const auto* flag = std::get_if<Field<bool>>(&stored.field))
+            read(name, [&] { flag->set(s, reg_.ReadBool(name)); });
+        else if (const auto* text = std::get_if<Field<QString>>(&stored.field))
+            read(name, [&] { text->set(s, reg_.ReadString(name)); });
+        else
+            read(name, [&] { s.playlist = reg_.ReadStringUtf8(name); });
     }
-    void string(const QString& name, QString& target)
+    void place(const StoredPlaceNames& names, Settings& s)
     {
-        read(name, [&] { target = reg_.ReadString(name); });
-    }
-    void utf8String(const QString& name, QByteArray& target)
-    {
-        read(name, [&] { target = reg_.ReadStringUtf8(name); });
-    }
-    void place(const QString& leftName, const QString& topName, StoredPlace& place)
-    {
-        integer(leftName, [&](int v) { place.left = v; });
-        integer(topName, [&](int v) { place.top = v; });
+        StoredPlace& place = s.*names.place;
+        integer(QString::fromLatin1(names.left), [&](int v) { place.left = v; });
+        integer(QString::fromLatin1(names.top), [&](int v) { place.top = v; });
     }
 
 private:
@@ -62,23 +128,10 @@ Settings load(TRegistry& reg, ReadFailure& failure)
     Settings s;
     ValueReader reader(reg, failure);
     if (reg.OpenKey(kSettingsKey, false)) {
-        reader.integer(QStringLiteral("Fon"), [&](int v) { s.listColor = static_cast<TColor>(v); });
-        reader.integer(QStringLiteral("F1_w"), [&](int v) { s.width = v; });
-        reader.integer(QStringLiteral("F1_h"), [&](int v) { s.height = v; });
-        reader.utf8String(QStringLiteral("Playlist"), s.playlist);
-        reader.boolean(QStringLiteral("Lit_p"), s.options.shrinkPictures);
-        reader.boolean(QStringLiteral("L_P"), s.options.loadLastPlaylist);
-        reader.boolean(QStringLiteral("IC_S"), s.options.trayIcon);
-        reader.boolean(QStringLiteral("K_R"), s.options.wheelResize);
-        FontSpec& font = s.listFont;
-        reader.string(QStringLiteral("Font Name"), font.name);
-        reader.integer(QStringLiteral("Color"), [&](int v) { font.color = static_cast<TColor>(v); });
-        reader.integer(QStringLiteral("CharSet"), [&](int v) { font.charset = v & 0xFF; });
-        reader.integer(QStringLiteral("Size"), [&](int v) { font.setSize(v); });
-        reader.integer(QStringLiteral("Style"), [&](int v) { font.style = v & 0x0F; });
-        reader.string(QStringLiteral("Z"), s.delayText);
+        for (std::size_t i = 0; i < std::size(kValues); ++i)
+            reader.value(kValues[readingOrder(i)], s);
         if (reg.OpenKey(kPositionKey, false))
-            reader.place(QStringLiteral("f1_l"), QStringLiteral("f1_t"), s.main);
+            reader.place(kPlaces[0], s);
     }
     reg.CloseKey();
     return s;
@@ -116,49 +169,33 @@ StartCount countStart(TRegistry& reg, ReadFailure& failure)
 void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure)
 {
     ValueReader reader(reg, failure);
-    if (reg.OpenKey(kSettingsKey, false) && reg.OpenKey(kPositionKey, false)) {
-        reader.place(QStringLiteral("f2_l"), QStringLiteral("f2_t"), settings.music);
-        reader.place(QStringLiteral("f3_l"), QStringLiteral("f3_t"), settings.screen);
-        reader.place(QStringLiteral("f4_l"), QStringLiteral("f4_t"), settings.settingsDialog);
-        reader.place(QStringLiteral("f8_l"), QStringLiteral("f8_t"), settings.video);
-        reader.place(QStringLiteral("Thumb_l"), QStringLiteral("Thumb_t"), settings.thumbnails);
-    }
+    if (reg.OpenKey(kSettingsKey, false) && reg.OpenKey(kPositionKey, false))
+        for (std::size_t i = 1; i < std::size(kPlaces); ++i)
+            reader.place(kPlaces[i], settings);
     reg.CloseKey();
 }
 
-void save(TRegistry& reg, const Settings& s, const std::function<QByteArray()>& unchangedPlaylist)
+void save(TRegistry& reg, Settings s, const std::function<QByteArray()>& unchangedPlaylist)
 {
-    const FontSpec& font = s.listFont;
     reg.OpenKey(kSettingsKey, true);
-    reg.WriteInteger(QStringLiteral("Fon"), static_cast<int>(s.listColor));
-    reg.WriteInteger(QStringLiteral("F1_h"), s.height);
-    reg.WriteInteger(QStringLiteral("F1_w"), s.width);
-    if (unchangedPlaylist)
-        reg.KeepStringUtf8(QStringLiteral("Playlist"), unchangedPlaylist);
-    else
-        reg.WriteStringUtf8(QStringLiteral("Playlist"), s.playlist);
-    reg.WriteBool(QStringLiteral("Lit_p"), s.options.shrinkPictures);
-    reg.WriteBool(QStringLiteral("L_P"), s.options.loadLastPlaylist);
-    reg.WriteBool(QStringLiteral("IC_S"), s.options.trayIcon);
-    reg.WriteBool(QStringLiteral("K_R"), s.options.wheelResize);
-    reg.WriteString(QStringLiteral("Font Name"), font.name);
-    reg.WriteInteger(QStringLiteral("Color"), static_cast<int>(font.color));
-    reg.WriteInteger(QStringLiteral("CharSet"), font.charset);
-    reg.WriteInteger(QStringLiteral("Size"), font.size());
-    reg.WriteInteger(QStringLiteral("Style"), font.style);
-    reg.WriteString(QStringLiteral("Z"), s.delayText);
+    for (const StoredValue& stored : kValues) {
+        const QString name = QString::fromLatin1(stored.name);
+        if (const auto* number = std::get_if<Field<int>>(&stored.field))
+            reg.WriteInteger(name, number->get(s));
+        else if (const auto* flag = std::get_if<Field<bool>>(&stored.field))
+            reg.WriteBool(name, flag->get(s));
+        else if (const auto* text = std::get_if<Field<QString>>(&stored.field))
+            reg.WriteString(name, text->get(s));
+        else if (unchangedPlaylist)
+            reg.KeepStringUtf8(name, unchangedPlaylist);
+        else
+            reg.WriteStringUtf8(name, std::move(s.playlist));
+    }
     reg.OpenKey(kPositionKey, true);
-    const struct {
-        const StoredPlace& place;
-        const char* left;
-        const char* top;
-    } places[] = {
-        {s.main, "f1_l", "f1_t"},           {s.music, "f2_l", "f2_t"}, {s.screen, "f3_l", "f3_t"},
-        {s.settingsDialog, "f4_l", "f4_t"}, {s.video, "f8_l", "f8_t"}, {s.thumbnails, "Thumb_l", "Thumb_t"},
-    };
-    for (const auto& p : places) {
-        reg.WriteInteger(QString::fromLatin1(p.left), p.place.left.value_or(0));
-        reg.WriteInteger(QString::fromLatin1(p.top), p.place.top.value_or(0));
+    for (const StoredPlaceNames& names : kPlaces) {
+        const StoredPlace& place = s.*names.place;
+        reg.WriteInteger(QString::fromLatin1(names.left), place.left.value_or(0));
+        reg.WriteInteger(QString::fromLatin1(names.top), place.top.value_or(0));
     }
     reg.CloseKey();
 }

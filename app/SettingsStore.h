@@ -48,6 +48,8 @@ void loadPlaces(TRegistry& reg, Settings& settings, ReadFailure& failure);
 // playlist is the one this process read from the store: it is left as the
 // store holds it while the store is unchanged, and otherwise written from
 // unchangedPlaylist()'s text instead of settings.playlist.
-void save(TRegistry& reg, const Settings& settings, const std::function<QByteArray()>& unchangedPlaylist = {});
+// The settings are taken by value so that a playlist of megabytes is handed
+// to the store without a copy.
+void save(TRegistry& reg, Settings settings, const std::function<QByteArray()>& unchangedPlaylist = {});
 
 }  // namespace SettingsStore

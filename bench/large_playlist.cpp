@@ -1,7 +1,10 @@
 // The program with a large stored playlist, measured from outside on the real
-// X server: from process start to the main window painted, the resident
-// memory once it is idle after that (and its peak), and from the close
-// request to the process' end (the store written). Each run is a fresh process; the figures are medians. The empty
+// X server: from process start to the main window painted (wall and CPU
+// time), the CPU time until it is idle after that, the resident memory then
+// (and its peak), and from the close request to the process' end (the store
+// written), once with the playlist as it was read and once after one entry
+// was deleted (a click on the first entry and Del, through xdotool). Each run
+// is a fresh process; the figures are medians with their range. The empty
 // playlist is the reference the large one is compared with.
 //
 // Usage: bench_large_playlist [runs] [program...]   (needs DISPLAY; the
@@ -152,11 +155,32 @@ void awaitIdle(pid_t pid)
 }
 
 struct Run {
-    double startMs = 0, closeMs = 0;
+    double startMs = 0, closeMs = 0, startCpuMs = 0, idleCpuMs = 0;
     long rssKb = 0, peakKb = 0;
 };
 
-Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
+double ticksToMs(long ticks)
+{
+    return ticks * 1000.0 / double(sysconf(_SC_CLK_TCK));
+}
+
+void xdotool(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "xdotool");
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawnp(&pid, "xdotool", nullptr, nullptr, argv.data(), environ) != 0 || waitpid(pid, &status, 0) != pid
+        || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "xdotool failed\n");
+        std::exit(1);
+    }
+}
+
+Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root, bool deleteOne)
 {
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     const auto start = Clock::now();
@@ -175,6 +199,7 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
         usleep(1000);
     }
     run.startMs = msSince(start);
+    run.startCpuMs = ticksToMs(cpuTicks(pid));
     if (!window) {
         std::fprintf(stderr, "no main window painted within a minute\n");
         kill(pid, SIGKILL);
@@ -188,8 +213,15 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
         std::exit(1);
     }
     awaitIdle(pid);
+    run.idleCpuMs = ticksToMs(cpuTicks(pid));
     run.rssKb = statusKb(pid, "VmRSS");
     run.peakKb = statusKb(pid, "VmHWM");
+    if (deleteOne) {
+        const std::string id = std::to_string(*window);
+        xdotool({"mousemove", "--window", id, "40", "60", "click", "1"});
+        xdotool({"key", "Delete"});
+        awaitIdle(pid);
+    }
     // The close request a window manager sends.
     const auto atom = [c](const char* name) {
         std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> r(
@@ -222,6 +254,20 @@ Run runOnce(const std::string& program, xcb_connection_t* c, xcb_window_t root)
     return run;
 }
 
+// The entries of the stored playlist: the line breaks in its text.
+qsizetype storedEntries(const QString& configHome)
+{
+    QFile f(configHome + QStringLiteral("/kaleidor/user.reg"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().count("\\r\\n") : -1;
+}
+
+void printLoad(const char* when)
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (f.open(QIODevice::ReadOnly))
+        std::printf("load average %s: %s", when, f.readAll().constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -244,49 +290,72 @@ int main(int argc, char** argv)
     qunsetenv("QT_QPA_PLATFORM");
 
     struct Figures {
-        std::vector<double> starts, closes, rss, peaks;
+        std::vector<double> starts, startCpus, idleCpus, closes, rss, peaks;
     };
     struct Case {
         int entries;
+        bool deleteOne;
         std::unique_ptr<QTemporaryDir> home = std::make_unique<QTemporaryDir>();
+        QString configHome() const { return home->path() + QStringLiteral("/config"); }
     };
-    Case cases[] = {{0}, {100000}};
+    Case cases[] = {{0, false}, {100000, false}, {100000, true}};
+    constexpr size_t caseCount = std::size(cases);
     for (Case& k : cases)
-        writeStore(k.home->path() + QStringLiteral("/config"), k.entries);
+        writeStore(k.configHome(), k.entries);
     // figures[program][case]
-    std::vector<std::array<Figures, 2>> figures(programs.size());
+    std::vector<std::array<Figures, caseCount>> figures(programs.size());
+    printLoad("before");
     // The cases and the programs take turns, so that a slow spell of the
     // machine weighs on all of them alike.
     for (int i = 0; i < runs; ++i)
         for (size_t p = 0; p < programs.size(); ++p)
-            for (size_t k = 0; k < 2; ++k) {
+            for (size_t k = 0; k < caseCount; ++k) {
+                // Each run deletes from the whole playlist.
+                if (cases[k].deleteOne)
+                    writeStore(cases[k].configHome(), cases[k].entries);
                 qputenv("HOME", cases[k].home->path().toUtf8());
-                qputenv("XDG_CONFIG_HOME", (cases[k].home->path() + QStringLiteral("/config")).toUtf8());
+                qputenv("XDG_CONFIG_HOME", cases[k].configHome().toUtf8());
                 // A store last written moments ago is read as if it might
                 // still be changing; a user's store is older than that.
                 usleep(2500 * 1000);
-                const Run run = runOnce(programs[p], c, root);
+                const Run run = runOnce(programs[p], c, root, cases[k].deleteOne);
+                if (cases[k].deleteOne && storedEntries(cases[k].configHome()) != cases[k].entries - 1) {
+                    std::fprintf(stderr, "the deletion did not reach the store\n");
+                    return 1;
+                }
                 Figures& f = figures[p][k];
                 f.starts.push_back(run.startMs);
+                f.startCpus.push_back(run.startCpuMs);
+                f.idleCpus.push_back(run.idleCpuMs);
                 f.closes.push_back(run.closeMs);
                 f.rss.push_back(double(run.rssKb));
                 f.peaks.push_back(double(run.peakKb));
             }
+    printLoad("after");
+    const auto spread = [](const std::vector<double>& v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.0f [%.0f-%.0f]", median(v), *std::min_element(v.begin(), v.end()),
+                      *std::max_element(v.begin(), v.end()));
+        return std::string(text);
+    };
     for (size_t p = 0; p < programs.size(); ++p) {
         if (programs.size() > 1)
             std::printf("%s\n", programs[p].c_str());
-        std::printf("%-9s %9s %11s %9s %9s %10s %10s\n", "entries", "store MB", "start ms", "ratio", "close ms",
-                    "idle RSS MB", "peak MB");
-        const double emptyStart = median(figures[p][0].starts), emptyRss = median(figures[p][0].rss);
-        for (size_t k = 0; k < 2; ++k) {
+        std::printf("%-16s %8s %-18s %6s %-18s %6s %-18s %-18s %11s %8s\n", "entries", "store MB", "start ms",
+                    "ratio", "start CPU ms", "ratio", "CPU to idle ms", "close ms", "idle RSS MB", "peak MB");
+        const Figures& empty = figures[p][0];
+        for (size_t k = 0; k < caseCount; ++k) {
             Figures& f = figures[p][k];
-            const double start = median(f.starts), memory = median(f.rss);
-            const double storeMb =
-                QFileInfo(cases[k].home->path() + QStringLiteral("/config/kaleidor/user.reg")).size() / 1048576.0;
-            std::printf("%-9d %9.1f %11.1f %9.2f %9.1f %10.1f %10.1f", cases[k].entries, storeMb, start,
-                        start / emptyStart, median(f.closes), memory / 1024, median(f.peaks) / 1024);
+            const double memory = median(f.rss);
+            const double storeMb = QFileInfo(cases[k].configHome() + QStringLiteral("/kaleidor/user.reg")).size()
+                                   / 1048576.0;
+            const std::string name = std::to_string(cases[k].entries) + (cases[k].deleteOne ? ", one deleted" : "");
+            std::printf("%-16s %8.1f %-18s %6.2f %-18s %6.2f %-18s %-18s %11.1f %8.1f", name.c_str(), storeMb,
+                        spread(f.starts).c_str(), median(f.starts) / median(empty.starts), spread(f.startCpus).c_str(),
+                        median(f.startCpus) / median(empty.startCpus), spread(f.idleCpus).c_str(),
+                        spread(f.closes).c_str(), memory / 1024, median(f.peaks) / 1024);
             if (cases[k].entries > 0)
-                std::printf("   %.0f bytes per entry", (memory - emptyRss) * 1024 / cases[k].entries);
+                std::printf("   %.0f bytes per entry", (memory - median(empty.rss)) * 1024 / cases[k].entries);
             std::printf("\n");
         }
     }

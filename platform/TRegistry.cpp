@@ -130,9 +130,10 @@ void TRegistry::WriteString(const QString& name, const QString& value)
     WriteStringUtf8(name, value.toUtf8());
 }
 
-void TRegistry::WriteStringUtf8(const QString& name, const QByteArray& utf8)
+// A text of megabytes handed over whole is kept, not copied.
+void TRegistry::WriteStringUtf8(const QString& name, QByteArray utf8)
 {
-    write(RegValue::utf8String(name, utf8));
+    write(RegValue::utf8String(name, std::move(utf8)));
 }
 
 void TRegistry::KeepStringUtf8(const QString& name, const std::function<QByteArray()>& make)

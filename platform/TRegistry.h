@@ -47,7 +47,7 @@ public:
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
     void WriteString(const QString& name, const QString& value);
-    void WriteStringUtf8(const QString& name, const QByteArray& utf8);
+    void WriteStringUtf8(const QString& name, QByteArray utf8);
     // For a value the caller knows is still as this process last read or
     // wrote it: while the store is unchanged since then, a large such value
     // is left as it stands; otherwise make() gives its text, as for

@@ -149,6 +149,13 @@ void elideLargeValues(RegKey& key)
         elideLargeValues(*sub);
 }
 
+bool holdsElidedValues(const RegKey& key)
+{
+    return std::any_of(key.values().begin(), key.values().end(), [](const RegValue& v) { return v.elided; })
+           || std::any_of(key.subKeys().begin(), key.subKeys().end(),
+                          [](const auto& sub) { return holdsElidedValues(*sub); });
+}
+
 // The last version of each store file this process read or wrote. Only the
 // parsing is saved by it: the file's stamp is checked on every use.
 class Snapshots {
@@ -563,14 +570,25 @@ void UserRegistry::commit(const std::vector<RegChange>& changes, const QString& 
         // their digits, not a rewrite of a store of megabytes.
         if (patches && writeInPlace(path_, *root, *stamp, *patches))
             return;
-        QByteArray source;
-        struct stat st {};
-        if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp) {
-            text = RegistryText::rewrite(*root, source);
-            // Writing back what is there already (a close that changed
-            // nothing) would only cost a rewrite of the whole file.
-            if (text && *text == source)
-                return;
+        const bool whole = !holdsElidedValues(*root);
+        if (whole)
+            text = RegistryText::rewrite(*root, {});
+        // The file's text is read to copy the values the tree left out, or
+        // when the new text has the file's size and may be the same; a
+        // playlist of megabytes written anew needs none of it.
+        if (!whole || qint64(text->size()) == qint64(stamp->size)) {
+            QByteArray source;
+            struct stat st {};
+            if (readText(source, st) == ReadResult::Parsed && FileStamp::of(st) == *stamp) {
+                if (!whole)
+                    text = RegistryText::rewrite(*root, source);
+                // Writing back what is there already (a close that changed
+                // nothing) would only cost a rewrite of the whole file.
+                if (text && *text == source)
+                    return;
+            } else {
+                text.reset();
+            }
         }
     }
     if (!text) {

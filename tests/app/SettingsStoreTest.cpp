@@ -361,6 +361,23 @@ TEST_F(StoreValue, WhatIsSavedLoadsBackWhole)
     EXPECT_TRUE(failure.message.isEmpty());
 }
 
+// The main window takes its width before its height although the store
+// holds the height first: with both mistyped, the width is reported.
+TEST_F(StoreValue, ValuesAreReadInTheMainWindowsOrder)
+{
+    {
+        TRegistry reg(file());
+        ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Qx\\настройки"), true));
+        reg.WriteString(QStringLiteral("F1_h"), QStringLiteral("h"));
+        reg.WriteString(QStringLiteral("F1_w"), QStringLiteral("w"));
+        reg.CloseKey();
+    }
+    SettingsStore::ReadFailure failure;
+    TRegistry reg(file());
+    EXPECT_EQ(SettingsStore::load(reg, failure), Settings());
+    EXPECT_EQ(failure.message, QStringLiteral("Invalid data type for 'F1_w'"));
+}
+
 // Copies of the program started at the same moment each count their start:
 // the counter is read and written back under the store's lock.
 TEST_F(StoreValue, StartsCountedAtTheSameMomentAreAllCounted)
