@@ -31,8 +31,9 @@ void HandOverServer::serve(int fd)
         delete client;
         return;
     }
-    // Nothing beyond one whole frame is read from a client.
-    client->setReadBufferSize(4 + HandOverFrame::kMaxPayload);
+    // Only the frame's length is read until it has been checked; then no
+    // more than the frame itself.
+    client->setReadBufferSize(4);
     clients_.insert(client);
     listener_->setPaused(clients_.size() >= kMaxClients);
     // A client that does not send its frame in time gives its place up.
@@ -54,6 +55,7 @@ void HandOverServer::readFrame(QLocalSocket* client)
         drop(client);
         return;
     }
+    client->setReadBufferSize(4 + length);
     if (client->bytesAvailable() < qint64(4 + length))
         return;  // the rest has not arrived yet
     client->skip(4);
