@@ -15,11 +15,22 @@ int Playlist::count() const
     return static_cast<int>(entries_.size());
 }
 
-QString Playlist::at(int index) const
+void Playlist::checkIndex(int index) const
 {
     if (index < 0 || index >= count())
         throw EListError(Exception::format(QStringLiteral("List index out of bounds (%d)"), index));
+}
+
+QString Playlist::at(int index) const
+{
+    checkIndex(index);
     return entries_.at(index);
+}
+
+QString Playlist::fileNameAt(int index) const
+{
+    checkIndex(index);
+    return entries_.fileNameAt(index, kMaxDrawnEntryChars);
 }
 
 QStringList Playlist::entries() const
@@ -121,19 +132,18 @@ int Playlist::rowCount(const QModelIndex& parent) const
 
 QVariant Playlist::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= count() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || index.row() >= count())
         return {};
-    return entries_.at(index.row());
+    if (role == Qt::DisplayRole)
+        return entries_.shownAt(index.row(), kMaxDrawnEntryChars);
+    if (role == Qt::EditRole)
+        return entries_.at(index.row());
+    return {};
 }
 
 QString playlistSaveName(const QString& chosen)
 {
     return chosen + QStringLiteral(".qx");
-}
-
-QString entryFileName(const QString& entry)
-{
-    return entry.mid(entry.lastIndexOf(u'/') + 1);
 }
 
 QString entryDrawnText(const QString& entry, Qt::TextElideMode elision)

@@ -15,6 +15,10 @@ public:
 
     int count() const;
     QString at(int index) const;  // raises EListError "List index out of bounds (%d)"
+    // The first kMaxDrawnEntryChars characters of the text after the entry's
+    // last "/", read without converting the rest of a long entry; raises as
+    // at() does.
+    QString fileNameAt(int index) const;
     QStringList entries() const;
 
     int selectedIndex() const { return selected_; }  // -1 when none
@@ -39,6 +43,9 @@ public:
     bool loadFromFile(const QString& path);
     void saveToFile(const QString& path) const;
 
+    // The display text of an entry longer than the list can draw is only
+    // what its elision keeps (PlaylistEntries::shownAt); the edit text is
+    // the entry whole.
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
@@ -46,6 +53,8 @@ signals:
     void selectionChanged(int index);
 
 private:
+    void checkIndex(int index) const;  // raises EListError for one out of range
+
     PlaylistEntries entries_;
     int selected_ = -1;
     quint64 revision_ = 0;
@@ -54,9 +63,6 @@ private:
 // The name a playlist is saved under: ".qx" is appended to the name chosen,
 // whatever it already ends with.
 QString playlistSaveName(const QString& chosen);
-
-// The file-name part of an entry: the text after its last "/".
-QString entryFileName(const QString& entry);
 
 // What the list draws of an entry: no more characters than any row can show,
 // taken from the side its elision keeps. Laying out megabytes of text on every

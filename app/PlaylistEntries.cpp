@@ -7,6 +7,25 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+
+namespace {
+
+// The first or last chars characters of UTF-8 text, converting no more of it
+// than can hold them: a character is at most four bytes. A sequence the cut
+// splits comes out as replacement characters beyond the part kept.
+QString leadingChars(const char* p, qsizetype n, qsizetype chars)
+{
+    return fromCheckedUtf8(p, std::min(n, chars * 4)).left(chars);
+}
+
+QString trailingChars(const char* p, qsizetype n, qsizetype chars)
+{
+    const qsizetype take = std::min(n, chars * 4);
+    return fromCheckedUtf8(p + n - take, take).right(chars);
+}
+
+}  // namespace
 
 PlaylistEntries::PlaylistEntries(const QStringList& entries)
 {
@@ -35,6 +54,26 @@ QString PlaylistEntries::at(qsizetype index) const
 {
     const Span& s = spans_[size_t(index)];
     return fromCheckedUtf8(text_.constData() + s.offset, s.length);
+}
+
+QString PlaylistEntries::shownAt(qsizetype index, qsizetype maxChars) const
+{
+    const Span& s = spans_[size_t(index)];
+    if (s.length <= 8 * maxChars)
+        return at(index);
+    // More than 8 × maxChars bytes are more than 2 × maxChars characters, so
+    // the two ends do not overlap.
+    const char* const p = text_.constData() + s.offset;
+    return leadingChars(p, s.length, maxChars) + trailingChars(p, s.length, maxChars);
+}
+
+QString PlaylistEntries::fileNameAt(qsizetype index, qsizetype maxChars) const
+{
+    const Span& s = spans_[size_t(index)];
+    const std::string_view entry(text_.constData() + s.offset, size_t(s.length));
+    const size_t slash = entry.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? entry : entry.substr(slash + 1);
+    return leadingChars(name.data(), qsizetype(name.size()), maxChars);
 }
 
 QStringList PlaylistEntries::toStringList() const

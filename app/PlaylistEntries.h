@@ -21,6 +21,14 @@ public:
     qsizetype size() const { return qsizetype(spans_.size()); }
     bool isEmpty() const { return spans_.empty(); }
     QString at(qsizetype index) const;  // index must be in range
+    // What the window shows of an entry, read from its UTF-8 without
+    // converting the rest of a long one. shownAt: the entry whole when it
+    // has at most 8 × maxChars bytes, otherwise its first and its last
+    // maxChars characters joined, all that any elision of it keeps.
+    // fileNameAt: the first maxChars characters of the text after its last
+    // "/" (of all of it when it has none).
+    QString shownAt(qsizetype index, qsizetype maxChars) const;
+    QString fileNameAt(qsizetype index, qsizetype maxChars) const;
     QStringList toStringList() const;
 
     void append(const QStringList& entries);

@@ -607,7 +607,7 @@ void TForm1::ListBox1Click()
 {
     const int i = playlist_->selectedIndex();
     if (i >= 0)
-        setStatusText(entryDrawnText(entryFileName(playlist_->at(i)), Qt::ElideRight));
+        setStatusText(playlist_->fileNameAt(i));
 }
 
 void TForm1::ListBox1DblClick() { launcher_->runSelected(); }

@@ -270,18 +270,40 @@ TEST(Playlist, NamesOfSavedFilesAndOfEntries)
     for (const auto& c : saveNames)
         EXPECT_EQ(playlistSaveName(QString::fromUtf8(c.in)), QString::fromUtf8(c.out));
 
+    // The file name of an entry, of a long one only as much as is shown; a
+    // character the cut splits is not turned into another.
+    const QString longName = QString(kMaxDrawnEntryChars - 1, u'a') + QStringLiteral("😀bbb");
+    const QString hugeName(100000, u'я');
     const struct {
-        const char* in;
-        const char* out;
-    } fileNames[] = {{"/home/u/a.b.jpg", "a.b.jpg"}, {"a.jpg", "a.jpg"}, {"/home/u/", ""}, {"C:\\x\\y.jpg", "C:\\x\\y.jpg"}};
+        QString entry;
+        QString name;
+    } fileNames[] = {
+        {"/home/u/a.b.jpg", "a.b.jpg"},
+        {"a.jpg", "a.jpg"},
+        {"/home/u/", ""},
+        {"C:\\x\\y.jpg", "C:\\x\\y.jpg"},
+        {"/d/" + longName, longName.left(kMaxDrawnEntryChars)},
+        {"/d/" + hugeName, hugeName.left(kMaxDrawnEntryChars)},
+    };
+    Playlist list;
     for (const auto& c : fileNames)
-        EXPECT_EQ(entryFileName(QString::fromUtf8(c.in)), QString::fromUtf8(c.out));
+        list.append(c.entry);
+    for (int i = 0; i < list.count(); ++i)
+        EXPECT_EQ(list.fileNameAt(i), fileNames[i].name) << i;
+    EXPECT_EQ(failure<EListError>([&] { list.fileNameAt(list.count()); }),
+              QStringLiteral("List index out of bounds (%1)").arg(list.count()));
 }
 
 TEST(Playlist, DrawnTextOfAHugeEntryIsCutOnTheSideItsElisionKeeps)
 {
-    const QString head(kMaxDrawnEntryChars, u'h'), tail(kMaxDrawnEntryChars, u't');
-    const QString huge = head + QString(3 << 20, u'm') + tail;
+    // Characters of two and four bytes around the places the model cuts.
+    const QString head(kMaxDrawnEntryChars, u'ж'), tail(kMaxDrawnEntryChars, u't');
+    const QString huge = head + QStringLiteral("z") + QStringLiteral("😀").repeated(1 << 18) + tail;
+    Playlist list;
+    list.setEntries({huge});
+    const QString displayed = list.data(list.index(0), Qt::DisplayRole).toString();
+    EXPECT_EQ(displayed.size(), 2 * kMaxDrawnEntryChars);
+    EXPECT_EQ(list.data(list.index(0), Qt::EditRole).toString(), huge);
     const struct {
         Qt::TextElideMode mode;
         QString drawn;
@@ -293,6 +315,8 @@ TEST(Playlist, DrawnTextOfAHugeEntryIsCutOnTheSideItsElisionKeeps)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(entryDrawnText(huge, c.mode), c.drawn) << c.mode;
+        // The model's display text draws as the entry itself would.
+        EXPECT_EQ(entryDrawnText(displayed, c.mode), c.drawn) << c.mode;
         EXPECT_EQ(entryDrawnText(QStringLiteral("/a/b.jpg"), c.mode), QStringLiteral("/a/b.jpg")) << c.mode;
     }
     const QString exact(kMaxDrawnEntryChars, u'x');

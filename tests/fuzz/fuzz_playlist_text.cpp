@@ -35,6 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList keptList = kept.toStringList();
     if (strict && (keptList != entries || PlaylistText::decode(kept.encoded()) != keptList))
         std::abort();
+    // What the window shows of an entry takes any bytes too, and keeps to
+    // its bounds.
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const QString shown = kept.shownAt(i, 2);
+        if (kept.fileNameAt(i, 2).size() > 2 || (shown != kept.at(i) && shown.size() != 4))
+            std::abort();
+    }
     const PlaylistLimits limits{.entries = 8};
     const M3uPlaylistReader m3u;
     const PlsPlaylistReader pls;
