@@ -11,6 +11,8 @@
 //   bench_outside music [runs]     F5 -> first audible MP3 sample, beside mpv --no-video
 //   bench_outside idle [seconds]   wake-ups and CPU with the main, screen and settings windows open
 //   bench_outside video [seconds]  CPU of H.264 playback at natural size, beside gst-play-1.0 and mpv
+//   bench_outside thumbs [rounds]  T -> the thumbnails viewer's grid filled from 200 photos, with the
+//                                  shared thumbnail cache cold and warm, beside vipsthumbnail in 2 processes
 //
 // Sound goes through ALSA's file plugin into a pipe read here (a per-run
 // HOME holds the .asoundrc), so the onset is when the first sample above
@@ -21,6 +23,8 @@
 #include "app/TForm1.h"
 #include "app/TForm4.h"
 #include "media/TForm3.h"
+#include "pictures/TImageLibThumbnails.h"
+#include "pictures/TThumbFromFileForm.h"
 #include "styled/TdxfCheckBox.h"
 #include "support/BenchFixtures.h"
 
@@ -109,7 +113,10 @@ int child(const std::string& scenario, const QString& file)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     // Let whatever follows showing the windows (animation, first paints) end.
     QTimer::singleShot(500, [] {
-        std::printf("ready %lu\n", static_cast<unsigned long>(Form3->winId()));
+        // Also the thumbnails viewer's window and where its grid lies in it.
+        const QPoint grid = ThumbFromFileForm->ImageLibThumbnails1->viewport()->mapTo(ThumbFromFileForm, QPoint());
+        std::printf("ready %lu %lu %d %d\n", static_cast<unsigned long>(Form3->winId()),
+                    static_cast<unsigned long>(ThumbFromFileForm->winId()), grid.x(), grid.y());
         std::fflush(stdout);
     });
     return app.exec();
@@ -188,8 +195,9 @@ double runToEnd(std::vector<std::string> args)
     return cpuMs(usage);
 }
 
-// Reads the child's "ready WINDOW" line.
-unsigned long awaitReady(Process& p)
+// Reads the child's "ready SCREEN THUMBS X Y" line: the screen window, the
+// thumbnails viewer's window and its grid's place in it.
+std::vector<unsigned long> awaitReadyLine(Process& p)
 {
     std::string line;
     const auto deadline = Clock::now() + std::chrono::seconds(30);
@@ -200,13 +208,20 @@ unsigned long awaitReady(Process& p)
         char c = 0;
         if (read(p.out, &c, 1) != 1)
             break;
-        if (c == '\n')
-            return std::strtoul(line.c_str() + std::min<std::size_t>(6, line.size()), nullptr, 10);
+        if (c == '\n') {
+            std::vector<unsigned long> fields;
+            for (const QString& field : QString::fromStdString(line).split(QLatin1Char(' ')).mid(1))
+                fields.push_back(field.toULong());
+            fields.resize(4);
+            return fields;
+        }
         line += c;
     }
     std::fprintf(stderr, "the program did not come up\n");
     std::exit(1);
 }
+
+unsigned long awaitReady(Process& p) { return awaitReadyLine(p)[0]; }
 
 // utime + stime of a process (all its threads), in milliseconds.
 double processCpuMs(pid_t pid)
@@ -730,6 +745,171 @@ void video(int seconds)
     }
 }
 
+// ---- thumbs ----
+
+// The grid's scan workers, found by the name they give their threads.
+int scanThreads(pid_t pid)
+{
+    int n = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile f(tasks.filePath(task) + QStringLiteral("/comm"));
+        if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed() == "thumbnail scan")
+            ++n;
+    }
+    return n;
+}
+
+double loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll().split(' ').value(0).toDouble() : NAN;
+}
+
+// The twelve cells fully in view of the viewer's grid (4 columns of 106
+// pixels, 3 rows of 130) show a photo in their middle, not white.
+bool gridFilled(Server& server, QPoint grid)
+{
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) {
+            const QRgb c = server.pixel(grid.x() + col * 106 + 54, grid.y() + row * 130 + 54);
+            if (qRed(c) + qGreen(c) + qBlue(c) > 700)
+                return false;
+        }
+    return true;
+}
+
+struct Spread {
+    double middle, low, high;
+};
+
+Spread spread(const std::vector<double>& values)
+{
+    return {median(values), *std::min_element(values.begin(), values.end()),
+            *std::max_element(values.begin(), values.end())};
+}
+
+struct ThumbsRun {
+    double wallMs = NAN, cpuMs = 0, serverCpuMs = 0;
+    long peakKb = 0;
+};
+
+// One start of the program: T on the main window, until the grid's cells in
+// view show their photos and the scan's workers have ended (the last
+// thumbnail is in).
+ThumbsRun thumbsOnce(Server& server, const QString& folder, const QString& cacheHome)
+{
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("config")));
+    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+    dirs.open(QIODevice::WriteOnly);
+    dirs.write("XDG_PICTURES_DIR=\"" + folder.toUtf8() + "\"\n");
+    dirs.close();
+    std::vector<std::string> env = childEnv(server, home.path());
+    for (std::string& e : env)
+        if (e.rfind("XDG_CACHE_HOME=", 0) == 0)
+            e = "XDG_CACHE_HOME=" + cacheHome.toStdString();
+    // The picture libraries are loaded from the build tree.
+    env.push_back("LD_LIBRARY_PATH=" KALEIDOR_IMAGELIB_BUILD_DIR);
+    Process p = spawn({self(), "--child", "thumbs", ""}, env, true);
+    const std::vector<unsigned long> ready = awaitReadyLine(p);
+    const unsigned long window = ready[1];
+    const QPoint gridAt{int(ready[2]), int(ready[3])};
+    const unsigned long drawing = server.watchDrawing(window);
+    ThumbsRun run;
+    const double cpu0 = processCpuMs(p.pid), server0 = processCpuMs(server.pid());
+    const auto start = Clock::now();
+    const auto deadline = start + std::chrono::seconds(120);
+    server.pressKey(XK_t);
+    bool filled = false;
+    while (Clock::now() < deadline) {
+        // Once the view is filled, only the workers are looked for, every 10 ms.
+        const bool drawn =
+            server.awaitDrawing(drawing, filled ? Clock::now() + std::chrono::milliseconds(10) : deadline);
+        QRect place;
+        if (!filled && drawn && server.viewable(window, place))
+            filled = gridFilled(server, place.topLeft() + gridAt);
+        if (filled && scanThreads(p.pid) == 0) {
+            run.wallMs = msSince(start);
+            break;
+        }
+    }
+    run.cpuMs = processCpuMs(p.pid) - cpu0;
+    run.serverCpuMs = processCpuMs(server.pid()) - server0;
+    run.peakKb = peakRssKb(p.pid);
+    server.stopWatching(drawing);
+    finish(p);
+    return run;
+}
+
+void thumbs(int rounds)
+{
+    Server server;
+    const QString folder = QString::fromStdString(kFixtureDir + "/photos200/");
+    makePhotoFolder(folder, 200);
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
+    // Both sides read the photos from memory.
+    readIntoPageCache(folder, files);
+    QTemporaryDir out;
+    const std::vector<std::vector<std::string>> halves = peerCommands(folder, files, out.path());
+
+    std::vector<double> peerWall, peerCpu, loads;
+    std::vector<ThumbsRun> cold, warm;
+    for (int round = 0; round < rounds; ++round) {
+        loads.push_back(loadAverage());
+        const auto start = Clock::now();
+        std::vector<Process> peers;
+        for (const auto& half : halves)
+            peers.push_back(spawn(half, {}, false));
+        double cpu = 0;
+        for (Process& peer : peers) {
+            rusage usage{};
+            int status = 0;
+            wait4(peer.pid, &status, 0, &usage);
+            cpu += cpuMs(usage);
+        }
+        peerWall.push_back(msSince(start));
+        peerCpu.push_back(cpu);
+        // A private shared cache, empty for the first start and filled by it for the second.
+        QTemporaryDir cache;
+        cold.push_back(thumbsOnce(server, folder, cache.path()));
+        warm.push_back(thumbsOnce(server, folder, cache.path()));
+        std::fprintf(stderr, "\rround %d/%d", round + 1, rounds);
+    }
+    std::fprintf(stderr, "\n");
+
+    const auto field = [](const std::vector<ThumbsRun>& runs, auto member) {
+        std::vector<double> values;
+        for (const ThumbsRun& r : runs)
+            values.push_back(double(r.*member));
+        return values;
+    };
+    const auto ratios = [](const std::vector<double>& peer, const std::vector<double>& ours) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < ours.size(); ++i)
+            values.push_back(peer[i] / ours[i]);
+        return spread(values);
+    };
+    std::printf("%-30s %-22s %-22s %-18s %8s\n", "200 photos, T -> grid filled", "wall ms [range]",
+                "CPU ms [range]", "+X server CPU ms", "peak MB");
+    const auto row = [](const char* name, const Spread& wall, const Spread& cpu, double server, double peakMb) {
+        std::printf("%-30s %6.0f [%6.0f-%6.0f] %6.0f [%6.0f-%6.0f] %18.0f %8.1f\n", name, wall.middle, wall.low,
+                    wall.high, cpu.middle, cpu.low, cpu.high, server, peakMb);
+    };
+    row("vipsthumbnail, 2 processes", spread(peerWall), spread(peerCpu), NAN, NAN);
+    for (const auto& [name, runs] : {std::pair{"ours, cache cold", &cold}, std::pair{"ours, cache warm", &warm}})
+        row(name, spread(field(*runs, &ThumbsRun::wallMs)), spread(field(*runs, &ThumbsRun::cpuMs)),
+            median(field(*runs, &ThumbsRun::serverCpuMs)), median(field(*runs, &ThumbsRun::peakKb)) / 1024.0);
+    const Spread wallRatio = ratios(peerWall, field(cold, &ThumbsRun::wallMs));
+    const Spread cpuRatio = ratios(peerCpu, field(cold, &ThumbsRun::cpuMs));
+    const Spread loadSpread = spread(loads);
+    std::printf("speed against the peer, cache cold (peer / ours, per round): wall %.2f [%.2f-%.2f], CPU %.2f "
+                "[%.2f-%.2f]\n",
+                wallRatio.middle, wallRatio.low, wallRatio.high, cpuRatio.middle, cpuRatio.low, cpuRatio.high);
+    std::printf("%d interleaved rounds (peer, cold start, warm start); load average %.2f [%.2f-%.2f]\n", rounds,
+                loadSpread.middle, loadSpread.low, loadSpread.high);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -746,8 +926,10 @@ int main(int argc, char** argv)
         idle(n ? n : 10);
     else if (what == "video")
         video(n ? n : 8);
+    else if (what == "thumbs")
+        thumbs(n ? n : 5);
     else {
-        std::fprintf(stderr, "usage: %s picture|music|idle|video [runs or seconds]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s picture|music|idle|video|thumbs [runs or seconds]\n", argv[0]);
         return 2;
     }
     return 0;

@@ -53,37 +53,6 @@ QString defaultFolder()
     return cache + QStringLiteral("/kaleidor-bench/photos200/");
 }
 
-// Writes the missing photos: photo-like pixels encoded by cjpeg.
-void makePhotos(const QString& folder)
-{
-    QDir().mkpath(folder);
-    const QSize sizes[] = {{3456, 2304}, {4000, 3000}, {4896, 3264}, {6000, 4000}};
-    for (int i = 0; i < kFiles; ++i) {
-        const QString name = folder + QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
-        if (QFile::exists(name))
-            continue;
-        const QSize size = sizes[i % 4];
-        const QString ppm = folder + QStringLiteral("source.ppm");
-        QFile out(ppm);
-        if (!out.open(QIODevice::WriteOnly) || out.write(photoPpm(size.width(), size.height())) < 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(ppm));
-            std::exit(1);
-        }
-        out.close();
-        QStringList args = {QStringLiteral("-quality"), QStringLiteral("88")};
-        if (i % 2)
-            args << QStringLiteral("-progressive");
-        args << QStringLiteral("-outfile") << name << ppm;
-        if (QProcess::execute(QStringLiteral("cjpeg"), args) != 0) {
-            std::fprintf(stderr, "cjpeg failed\n");
-            std::exit(1);
-        }
-        std::fprintf(stderr, "\rmaking photos: %d/%d", i + 1, kFiles);
-    }
-    QFile::remove(folder + QStringLiteral("source.ppm"));
-    std::fprintf(stderr, "\n");
-}
-
 // The child: the grid as the thumbnails viewer holds it, on the folder; with
 // the shared thumbnail cache of $XDG_CACHE_HOME when withCache.
 int child(const QString& folder, bool withCache)
@@ -207,35 +176,14 @@ int main(int argc, char** argv)
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     if (argc <= 1)
-        makePhotos(folder);
+        makePhotoFolder(folder, kFiles);
     const QStringList files = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name);
     std::printf("%lld JPEGs in %s\n", static_cast<long long>(files.size()), qPrintable(folder));
 
-    // Warm the page cache so both sides read from memory.
-    for (const QString& f : files) {
-        QFile in(folder + f);
-        in.open(QIODevice::ReadOnly);
-        while (!in.read(1 << 20).isEmpty()) {
-        }
-    }
-
+    // Both sides read the photos from memory.
+    readIntoPageCache(folder, files);
     QTemporaryDir out;
-    std::vector<std::vector<std::string>> halves(2);
-    for (auto& half : halves)
-        half = {"vipsthumbnail", "-s", "100", "-o", (out.path() + QStringLiteral("/%s.jpg")).toStdString()};
-    // The files split for the two processes as evenly as their sizes allow
-    // (largest first, each to the lighter half): a split by turns would hand
-    // one process all the progressive photos of the generated folder.
-    std::vector<std::pair<qint64, QString>> bySize;
-    for (const QString& f : files)
-        bySize.emplace_back(QFileInfo(folder + f).size(), f);
-    std::sort(bySize.begin(), bySize.end(), std::greater<>());
-    qint64 load[2] = {0, 0};
-    for (const auto& [size, f] : bySize) {
-        const int half = load[0] <= load[1] ? 0 : 1;
-        load[half] += size;
-        halves[size_t(half)].push_back((folder + f).toStdString());
-    }
+    const std::vector<std::vector<std::string>> halves = peerCommands(folder, files, out.path());
 
     struct GridRun {
         double wholeMs = 0, firstMs = 0, cpuMs = 0, peakRssMb = 0;

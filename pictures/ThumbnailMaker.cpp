@@ -20,9 +20,9 @@ namespace {
 // A whole file is read into memory for its reader; nothing larger is a picture
 // this program can hold.
 constexpr qint64 kLargestFile = qint64(1) << 30;
-// A decoded pixel is held at once by the decoder (4 bytes), the bitmap block
-// (up to 4), the bitmap (4) and a smoothing copy (up to 4).
-constexpr qint64 kBytesPerDecodedPixel = 16;
+// A decoded pixel is held at once by two of the decoder's picture (4 bytes),
+// the bitmap block (up to 4) and the bitmap (4); a smoothing copy adds 3.
+constexpr qint64 kBytesPerDecodedPixel = 10;
 // A progressive JPEG's coefficients: two bytes per sample, 4:4:4 at worst.
 constexpr qint64 kJpegCoefficientBytes = 6;
 // No real multi-page file comes near this; a lying page count cannot keep a

@@ -44,7 +44,7 @@ public:
 
     // What all workers may hold at once: with the rest of the program, well
     // under a gigabyte.
-    static constexpr qint64 kBytesInFlight = qint64(512) << 20;
+    static constexpr qint64 kBytesInFlight = qint64(640) << 20;
 
     ThumbnailScan(std::shared_ptr<ImageLibrary> library, std::vector<ScanEntry> entries, ThumbnailRecipe recipe,
                   Handlers handlers, int workers = 0, QObject* parent = nullptr,

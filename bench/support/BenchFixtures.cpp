@@ -1,12 +1,18 @@
 #include "BenchFixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -29,6 +35,65 @@ QByteArray photoPpm(int width, int height)
             *p++ = static_cast<unsigned char>(std::clamp(((x / 64 + y / 64) % 2) * 160 + 40 + noise, 0, 255));
         }
     return ppm;
+}
+
+void makePhotoFolder(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    const QSize sizes[] = {{3456, 2304}, {4000, 3000}, {4896, 3264}, {6000, 4000}};
+    for (int i = 0; i < count; ++i) {
+        const QString name = folder + QStringLiteral("photo%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        if (QFile::exists(name))
+            continue;
+        const QSize size = sizes[i % 4];
+        const QString ppm = folder + QStringLiteral("source.ppm");
+        QFile out(ppm);
+        if (!out.open(QIODevice::WriteOnly) || out.write(photoPpm(size.width(), size.height())) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(ppm));
+            std::exit(1);
+        }
+        out.close();
+        QStringList args = {QStringLiteral("-quality"), QStringLiteral("88")};
+        if (i % 2)
+            args << QStringLiteral("-progressive");
+        args << QStringLiteral("-outfile") << name << ppm;
+        if (QProcess::execute(QStringLiteral("cjpeg"), args) != 0) {
+            std::fprintf(stderr, "cjpeg failed\n");
+            std::exit(1);
+        }
+        std::fprintf(stderr, "\rmaking photos: %d/%d", i + 1, count);
+    }
+    QFile::remove(folder + QStringLiteral("source.ppm"));
+    std::fprintf(stderr, "\n");
+}
+
+void readIntoPageCache(const QString& folder, const QStringList& files)
+{
+    for (const QString& f : files) {
+        QFile in(folder + f);
+        in.open(QIODevice::ReadOnly);
+        while (!in.read(1 << 20).isEmpty()) {
+        }
+    }
+}
+
+std::vector<std::vector<std::string>> peerCommands(const QString& folder, const QStringList& files,
+                                                   const QString& outDir)
+{
+    std::vector<std::vector<std::string>> halves(2);
+    for (auto& half : halves)
+        half = {"vipsthumbnail", "-s", "100", "-o", (outDir + QStringLiteral("/%s.jpg")).toStdString()};
+    std::vector<std::pair<qint64, QString>> bySize;
+    for (const QString& f : files)
+        bySize.emplace_back(QFileInfo(folder + f).size(), f);
+    std::sort(bySize.begin(), bySize.end(), std::greater<>());
+    qint64 load[2] = {0, 0};
+    for (const auto& [size, f] : bySize) {
+        const int half = load[0] <= load[1] ? 0 : 1;
+        load[half] += size;
+        halves[size_t(half)].push_back((folder + f).toStdString());
+    }
+    return halves;
 }
 
 double median(std::vector<double> values)
