@@ -3,13 +3,18 @@
 # by a trap of its own, or, when the caller already has an EXIT trap, by
 # that trap, which must call stop_private_xvfb.
 start_private_xvfb() {
-  local geometry=$1 n
+  local geometry=$1 n ready
+  ready=$(mktemp)
   for n in $(seq 90 140); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp -noreset >/dev/null 2>&1 &
+    # The server writes its display number once it listens: a server of
+    # someone else's on that number (its lock file out of sight, as in a
+    # chroot) is never taken for ours.
+    Xvfb ":$n" -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 1 50); do
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+      if [[ -s $ready ]]; then
+        rm -f "$ready"
         export DISPLAY=":$n"
         [[ -n "$(trap -p EXIT)" ]] || trap stop_private_xvfb EXIT
         return 0
@@ -19,6 +24,7 @@ start_private_xvfb() {
     done
     stop_private_xvfb
   done
+  rm -f "$ready"
   echo "Could not start Xvfb" >&2
   return 1
 }
