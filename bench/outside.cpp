@@ -42,6 +42,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <iterator>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -783,8 +784,13 @@ struct Spread {
     double middle, low, high;
 };
 
-Spread spread(const std::vector<double>& values)
+// Over the runs that finished (a run that timed out is NaN and left out).
+Spread spread(const std::vector<double>& all)
 {
+    std::vector<double> values;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(values), [](double v) { return !std::isnan(v); });
+    if (values.empty())
+        return {NAN, NAN, NAN};
     return {median(values), *std::min_element(values.begin(), values.end()),
             *std::max_element(values.begin(), values.end())};
 }
@@ -819,7 +825,9 @@ ThumbsRun thumbsOnce(Server& server, const QString& folder, const QString& cache
     ThumbsRun run;
     const double cpu0 = processCpuMs(p.pid), server0 = processCpuMs(server.pid());
     const auto start = Clock::now();
-    const auto deadline = start + std::chrono::seconds(120);
+    // Generous: on a loaded machine a cold scan takes minutes, and one cut
+    // short would leave the next (warm) run a half-filled cache.
+    const auto deadline = start + std::chrono::seconds(600);
     server.pressKey(XK_t);
     bool filled = false;
     while (Clock::now() < deadline) {
@@ -906,8 +914,13 @@ void thumbs(int rounds)
     std::printf("speed against the peer, cache cold (peer / ours, per round): wall %.2f [%.2f-%.2f], CPU %.2f "
                 "[%.2f-%.2f]\n",
                 wallRatio.middle, wallRatio.low, wallRatio.high, cpuRatio.middle, cpuRatio.low, cpuRatio.high);
-    std::printf("%d interleaved rounds (peer, cold start, warm start); load average %.2f [%.2f-%.2f]\n", rounds,
-                loadSpread.middle, loadSpread.low, loadSpread.high);
+    const auto unfinished = [](const std::vector<ThumbsRun>& runs) {
+        return std::count_if(runs.begin(), runs.end(), [](const ThumbsRun& r) { return std::isnan(r.wallMs); });
+    };
+    std::printf("%d interleaved rounds (peer, cold start, warm start), %ld cold and %ld warm runs timed out; load "
+                "average %.2f [%.2f-%.2f]\n",
+                rounds, long(unfinished(cold)), long(unfinished(warm)), loadSpread.middle, loadSpread.low,
+                loadSpread.high);
 }
 
 }  // namespace
