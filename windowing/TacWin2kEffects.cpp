@@ -1,7 +1,8 @@
 #include "TacWin2kEffects.h"
 
+#include "platform/DesktopServices.h"
+
 #include <QPointer>
-#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -88,6 +89,7 @@ void TacWin2kEffects::apply(const Win2kFrame& frame)
         w->clearMask();
     else
         w->setMask(frame.visible.isEmpty() ? QRegion(0, 0, 1, 1) : QRegion(frame.visible));
+    DesktopServices::sendPending();
 }
 
 void TacWin2kEffects::aboutToShow()
@@ -124,12 +126,8 @@ void TacWin2kEffects::settle()
     FramedWindow* w = form();
     w->clearMask();
     w->setGeometry(home_);
-    // The native window may hold an opacity its QWindow does not know of, and
-    // a QWindow ignores a value equal to its own: a different one goes first.
-    const double resting = restingOpacity();
-    if (QWindow* handle = w->windowHandle(); handle && handle->opacity() == resting)
-        handle->setOpacity(resting < 1 ? 1 : 0.5);
-    w->setWindowOpacity(resting);
+    w->setWindowOpacity(restingOpacity());
+    DesktopServices::sendPending();
 }
 
 void TacWin2kEffects::aboutToHide()
