@@ -22,6 +22,7 @@
 #include "windowing/ClassicLook.h"
 #include "windowing/ErrorBox.h"
 #include "windowing/SafeCall.h"
+#include "windowing/TabfColorPicker.h"
 #include "windowing/TabfTrayIcon.h"
 
 #include <QApplication>
@@ -304,6 +305,7 @@ void Application::connectWindows()
     QObject::connect(Form1, &TForm1::fontRequested, Form4, guarded([this] { chooseListFont(); }));
     QObject::connect(Form1, &TForm1::backgroundRequested, Form4, guarded([this] { chooseListColor(); }));
     QObject::connect(Form1, &TForm1::colorPicked, Form4, &TForm4::setSwatchColor);
+    Form1->abfColorPicker1->runWhileShown(Form4);
 
     QObject::connect(Form4, &TForm4::fontRequested, Form1, guarded([this] { chooseListFont(); }));
     QObject::connect(Form4, &TForm4::backgroundRequested, Form1, guarded([this] { chooseListColor(); }));

@@ -9,7 +9,7 @@
 //   bench_outside picture [runs [name part [other builds...]]]
 //                                  F5 -> photo painted, beside djpeg -outfile /dev/null
 //   bench_outside music [runs]     F5 -> first audible MP3 sample, beside mpv --no-video
-//   bench_outside idle [seconds]   wake-ups and CPU with the main, screen and settings windows open
+//   bench_outside idle [seconds]   wake-ups and CPU with the main and screen windows open, without and with the settings dialog
 //   bench_outside video [seconds]  CPU of H.264 playback at natural size, beside gst-play-1.0 and mpv
 //   bench_outside thumbs [rounds]  T -> the thumbnails viewer's grid filled from 200 photos, with the
 //                                  shared thumbnail cache cold and warm, beside vipsthumbnail in 2 processes
@@ -54,6 +54,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -104,10 +105,10 @@ int child(const std::string& scenario, const QString& file)
         Form1->playlist()->setEntries({file});
         Form1->playlist()->setSelectedIndex(0);
     }
-    if (scenario == "idle") {
+    if (scenario.starts_with("idle"))
         Form3->show();
+    if (scenario == "idle-settings")
         Form4->show();
-    }
     Form1->raise();
     Form1->activateWindow();
     while (Clock::now() < deadline && QApplication::activeWindow() != Form1)
@@ -683,22 +684,26 @@ void music(int runs)
 
 // ---- idle ----
 
+// With the settings dialog closed and open: only the open dialog reads the
+// screen under the pointer.
 void idle(int seconds)
 {
-    Server server;
-    QTemporaryDir home;
-    Process p = spawn({self(), "--child", "idle", ""}, childEnv(server, home.path()), true);
-    awaitReady(p);
-    std::this_thread::sleep_for(std::chrono::seconds(5));
-    const long switches = wakeUps(p.pid), mainSwitches = wakeUps(p.pid, true);
-    const double cpu = processCpuMs(p.pid);
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double wakeups = double(wakeUps(p.pid) - switches) / seconds;
-    const double mainWakeups = double(wakeUps(p.pid, true) - mainSwitches) / seconds;
-    const double cpuPerSecond = (processCpuMs(p.pid) - cpu) / seconds;
-    finish(p);
-    std::printf("idle, main + screen + settings windows: %.1f wake-ups/s (main thread %.1f), %.2f ms CPU/s\n",
-                wakeups, mainWakeups, cpuPerSecond);
+    for (const char* scenario : {"idle", "idle-settings"}) {
+        Server server;
+        QTemporaryDir home;
+        Process p = spawn({self(), "--child", scenario, ""}, childEnv(server, home.path()), true);
+        awaitReady(p);
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        const long switches = wakeUps(p.pid), mainSwitches = wakeUps(p.pid, true);
+        const double cpu = processCpuMs(p.pid);
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        const double wakeups = double(wakeUps(p.pid) - switches) / seconds;
+        const double mainWakeups = double(wakeUps(p.pid, true) - mainSwitches) / seconds;
+        const double cpuPerSecond = (processCpuMs(p.pid) - cpu) / seconds;
+        finish(p);
+        std::printf("idle, main + screen windows%s: %.1f wake-ups/s (main thread %.1f), %.2f ms CPU/s\n",
+                    std::string_view(scenario) == "idle" ? "" : " + settings", wakeups, mainWakeups, cpuPerSecond);
+    }
 }
 
 // ---- video ----

@@ -81,4 +81,10 @@ bool hasMouseWheel()
     return false;
 }
 
+void sendPending()
+{
+    if (xcb_connection_t* c = connection())
+        xcb_flush(c);
+}
+
 }  // namespace DesktopServices

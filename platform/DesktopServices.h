@@ -15,4 +15,9 @@ bool hasWindowManager();
 // wheel or its like). Nothing else tells whether a wheel is there.
 bool hasMouseWheel();
 
+// Sends the requests queued for the X server now. Qt sends them when it next
+// handles something from the server; a last change with nothing after it
+// (a window's opacity at the end of a fade) would otherwise wait unseen.
+void sendPending();
+
 }  // namespace DesktopServices

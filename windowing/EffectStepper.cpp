@@ -2,10 +2,12 @@
 
 #include "SafeCall.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
 
 #include <algorithm>
+#include <memory>
 
 EffectStepper::EffectStepper(QObject* parent) : QObject(parent)
 {
@@ -65,5 +67,24 @@ void EffectStepper::wait()
 void EffectStepper::run(int intervalMs, std::function<bool()> step)
 {
     start(intervalMs, std::move(step));
+    wait();
+}
+
+void EffectStepper::startTimed(int intervalMs, int lengthMs, std::function<void(double)> frame)
+{
+    auto steady = std::make_shared<QElapsedTimer>();
+    steady->start();
+    const std::function<qint64()> now = clock ? clock : [steady] { return steady->elapsed(); };
+    const qint64 begin = now();
+    start(intervalMs, [now, begin, lengthMs, frame = std::move(frame)] {
+        const double share = lengthMs <= 0 ? 1.0 : std::clamp(double(now() - begin) / lengthMs, 0.0, 1.0);
+        frame(share);
+        return share < 1;
+    });
+}
+
+void EffectStepper::runTimed(int intervalMs, int lengthMs, std::function<void(double)> frame)
+{
+    startTimed(intervalMs, lengthMs, std::move(frame));
     wait();
 }

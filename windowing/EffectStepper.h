@@ -27,6 +27,17 @@ public:
     // start, then wait.
     void run(int intervalMs, std::function<bool()> step);
 
+    // An effect planned to last lengthMs: frame gets the share of that time
+    // gone by (0 at once, then rising, exactly 1 on its last call), read
+    // from the clock rather than counted in ticks, so frames that come late
+    // are skipped and the effect is never stretched. It ends after the call
+    // with 1 or when stop() is called.
+    void startTimed(int intervalMs, int lengthMs, std::function<void(double)> frame);
+    void runTimed(int intervalMs, int lengthMs, std::function<void(double)> frame);
+
+    // Milliseconds since some fixed point; a steady clock unless a test sets one.
+    std::function<qint64()> clock;
+
 signals:
     void finished();
 

@@ -1,12 +1,31 @@
 #include "TabfColorPicker.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include <QWidget>
 
 TabfColorPicker::TabfColorPicker(QObject* parent) : Timer(parent, 100, true) {}
+
+void TabfColorPicker::runWhileShown(QWidget* window)
+{
+    if (shownBy_)
+        shownBy_->removeEventFilter(this);
+    shownBy_ = window;
+    window->installEventFilter(this);
+    setEnabled(window->isVisible());
+}
+
+bool TabfColorPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    // A minimised window is hidden too and shown again when restored.
+    if (watched == shownBy_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        setEnabled(event->type() == QEvent::Show);
+    return Timer::eventFilter(watched, event);
+}
 
 std::optional<TColor> TabfColorPicker::colorUnderCursor() { return colorAt(QCursor::pos()); }
 

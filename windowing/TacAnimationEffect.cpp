@@ -24,13 +24,24 @@ public:
         setGeometry(bounds);
     }
 
-    // Draws a step: shows it when it is off, takes it off when it is on.
+    // Marks a step to draw: shown when it is off, taken off when it is on.
+    // Nothing changes on screen before reshape().
     void toggle(int step, const std::vector<QPolygon>& polygons)
     {
         if (polygons.empty())
             return;
         if (shown_.erase(step) == 0)
             shown_.emplace(step, polygons);
+    }
+
+    // Shapes the window to the steps marked on: one shape however many
+    // steps changed since the last one.
+    void reshape()
+    {
+        if (shown_.empty()) {
+            hide();
+            return;
+        }
         QBitmap shape(size());
         shape.fill(Qt::color0);
         QPainter p(&shape);
@@ -39,10 +50,6 @@ public:
             for (const QPolygon& polygon : figure)
                 p.drawPolyline(polygon.translated(-pos()));
         p.end();
-        if (shown_.empty()) {
-            hide();
-            return;
-        }
         setMask(shape);
         if (!isVisible())
             show();
@@ -101,15 +108,24 @@ void TacAnimationEffect::play(bool show)
     overlay_ = std::make_unique<AnimationOverlay>(bounds);
     auto next = std::make_shared<std::size_t>(0);
     const int interval = std::max(1, (delay * 50 + 500) / 1000);
+    const int length = int(order->size()) * interval;
     const QPointer<TacAnimationEffect> self(this);
-    stepper_.start(interval, [this, figures, order, next] {
-        if (*next >= order->size() || !overlay_) {
-            overlay_.reset();
-            return false;
+    // Each step is due at its time in the run; the steps that came due
+    // since the last tick are drawn together, so a slow screen draws fewer
+    // pictures, never for longer.
+    stepper_.startTimed(interval, length, [this, figures, order, next](double share) {
+        if (!overlay_)
+            return;
+        const std::size_t due = std::min(order->size(), std::size_t(share * double(order->size())) + 1);
+        const bool changed = *next < due;
+        for (; *next < due; ++*next) {
+            const int k = (*order)[*next];
+            overlay_->toggle(k, figures->step(k));
         }
-        const int k = (*order)[(*next)++];
-        overlay_->toggle(k, figures->step(k));
-        return true;
+        if (share >= 1)
+            overlay_.reset();
+        else if (changed)
+            overlay_->reshape();
     });
     if (show)
         stepper_.wait();

@@ -34,6 +34,8 @@ public:
     // returns when it has ended, a hide effect plays on by itself.
     void play(bool show);
     bool isPlaying() const { return stepper_.isRunning(); }
+    // The clock the steps are timed by (milliseconds); a steady one unless set.
+    void setClock(std::function<qint64()> clock) { stepper_.clock = std::move(clock); }
     // The overlay while an effect plays (for looking at it), else null.
     QWidget* overlay() const;
     // The effect of the current or last run.

@@ -1,11 +1,11 @@
 #include "TacWin2kEffects.h"
 
-#include <QElapsedTimer>
+#include "platform/DesktopServices.h"
+
 #include <QPointer>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace {
 constexpr int kFrameInterval = 15;  // milliseconds between frames
@@ -41,7 +41,10 @@ Win2kFrame win2kFrame(int flags, double shown, const QRect& geometry)
     return f;
 }
 
-TacWin2kEffects::TacWin2kEffects(QObject* owner) : TacFormHookComponent(owner) {}
+TacWin2kEffects::TacWin2kEffects(QObject* owner) : TacFormHookComponent(owner)
+{
+    connect(&stepper_, &EffectStepper::finished, this, [this] { stepperFinished(); });
+}
 
 TacWin2kEffects::~TacWin2kEffects()
 {
@@ -86,6 +89,7 @@ void TacWin2kEffects::apply(const Win2kFrame& frame)
         w->clearMask();
     else
         w->setMask(frame.visible.isEmpty() ? QRegion(0, 0, 1, 1) : QRegion(frame.visible));
+    DesktopServices::sendPending();
 }
 
 void TacWin2kEffects::aboutToShow()
@@ -96,54 +100,51 @@ void TacWin2kEffects::aboutToShow()
         return;
     }
     home_ = form()->geometry();
-    const int flags = animateOnShow.flags, time = std::max(1, animateOnShow.time);
+    const int flags = animateOnShow.flags;
     apply(win2kFrame(flags, 0, home_));
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
+    showing_ = true;
     // The window shows itself meanwhile; the frames follow from the event loop.
-    stepper_.start(kFrameInterval, [this, flags, time, clock] {
-        if (!form())
-            return false;
-        const double shown = double(clock->elapsed()) / time;
-        if (shown >= 1) {
-            finishShowing();
-            return false;
-        }
-        apply(win2kFrame(flags, shown, home_));
-        return true;
+    stepper_.startTimed(kFrameInterval, animateOnShow.time, [this, flags](double shown) {
+        if (form() && shown < 1)
+            apply(win2kFrame(flags, shown, home_));
     });
 }
 
-void TacWin2kEffects::finishShowing()
+// However a show effect ends, run out or cut short, the window ends whole,
+// where it belongs and at its resting opacity.
+void TacWin2kEffects::stepperFinished()
 {
-    form()->clearMask();
-    form()->setGeometry(home_);
-    form()->setWindowOpacity(restingOpacity());
+    if (!showing_)
+        return;
+    showing_ = false;
+    if (form())
+        settle();
+}
+
+void TacWin2kEffects::settle()
+{
+    FramedWindow* w = form();
+    w->clearMask();
+    w->setGeometry(home_);
+    w->setWindowOpacity(restingOpacity());
+    DesktopServices::sendPending();
 }
 
 void TacWin2kEffects::aboutToHide()
 {
-    if (stepper_.isRunning()) {
-        stepper_.stop();
-        finishShowing();
-    }
+    stepper_.stop();
     if (!animateOnHide.enabled || !form())
         return;
     home_ = form()->geometry();
     restoreAfterHide_ = true;
-    const int flags = animateOnHide.flags, time = std::max(1, animateOnHide.time);
-    QElapsedTimer clock;
-    clock.start();
+    const int flags = animateOnHide.flags;
     const QPointer<TacWin2kEffects> self(this);
     // The caller hides the window once this returns; events go on meanwhile.
-    stepper_.run(kFrameInterval, [&] {
-        if (!form())
-            return false;
-        const double shown = 1 - double(clock.elapsed()) / time;
-        if (shown <= 0)
-            return false;
-        apply(win2kFrame(flags, shown, home_));
-        return true;
+    // The window is hidden right after the last frame, before the fully
+    // collapsed one (no size at all) would be drawn.
+    stepper_.runTimed(kFrameInterval, animateOnHide.time, [this, flags](double shown) {
+        if (form() && shown < 1)
+            apply(win2kFrame(flags, 1 - shown, home_));
     });
     if (self)
         stepper_.stop();
@@ -154,7 +155,5 @@ void TacWin2kEffects::hidden()
     if (!restoreAfterHide_ || !form())
         return;
     restoreAfterHide_ = false;
-    form()->clearMask();
-    form()->setGeometry(home_);
-    form()->setWindowOpacity(restingOpacity());
+    settle();
 }

@@ -53,6 +53,8 @@ public:
     double restingOpacity() const;
 
     bool isAnimating() const { return stepper_.isRunning(); }
+    // The clock the frames are timed by (milliseconds); a steady one unless set.
+    void setClock(std::function<qint64()> clock) { stepper_.clock = std::move(clock); }
 
 private:
     void aboutToShow() override;
@@ -61,11 +63,13 @@ private:
     void windowRecreated() override { applyTranslucency(); }
     void applyTranslucency();
     void apply(const Win2kFrame& frame);
-    void finishShowing();
+    void stepperFinished();
+    void settle();
 
     EffectStepper stepper_;
     QRect home_;  // the geometry to restore
     bool restoreAfterHide_ = false;
+    bool showing_ = false;
     bool translucent_ = false;
     int translucentRate_ = 50;
 };

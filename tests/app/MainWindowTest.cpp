@@ -485,8 +485,21 @@ TEST_F(MainWindow, ColorPickerKeepsTheSwatchWhenTheScreenCannotBeRead)
     Form4->setSwatchColor(clLime);
     Form1->ColorPickerIdle();
     EXPECT_EQ(Form4->swatchColor(), clLime);
-    EXPECT_TRUE(Form1->abfColorPicker1->isArmed());
-    EXPECT_EQ(Form1->abfColorPicker1->interval(), 100);
+}
+
+TEST_F(MainWindow, ColorPickerRunsOnlyWhileTheSettingsDialogIsOpen)
+{
+    EXPECT_FALSE(Form1->abfColorPicker1->isArmed());
+    // Both ways of closing the dialog: the close label and the window's own.
+    for (auto close : {+[] { Form4->acLabel1Click(); }, +[] { Form4->close(); }}) {
+        Form1->N12Click();
+        ASSERT_TRUE(Form4->isVisible());
+        EXPECT_TRUE(Form1->abfColorPicker1->isArmed());
+        EXPECT_EQ(Form1->abfColorPicker1->interval(), 100);
+        close();
+        ASSERT_FALSE(Form4->isVisible());
+        EXPECT_FALSE(Form1->abfColorPicker1->isArmed());
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -171,6 +172,32 @@ TEST(EffectStepper, StepsOnATimerWhileEventsGoOnAndTheWaitEndsWithTheSteps)
     EXPECT_FALSE(stepper.isRunning());
     ASSERT_EQ(boxes.seen().size(), 1);
     EXPECT_TRUE(boxes.seen()[0].text.startsWith(QStringLiteral("broken step")));
+}
+
+TEST(EffectStepper, ATimedEffectSkipsLateFramesAndEndsOnTime)
+{
+    const struct {
+        int length;
+        qint64 frameCost;  // clock time each frame takes
+        std::vector<double> shares;
+    } cases[] = {
+        {100, 45, {0, 0.45, 0.9, 1}},
+        {100, 300, {0, 1}},  // one slow frame: the next is the last
+        {0, 0, {1}},         // no time: the end at once
+        {-5, 10, {1}},
+    };
+    for (const auto& c : cases) {
+        EffectStepper stepper;
+        qint64 now = 1000;
+        stepper.clock = [&] { return now; };
+        std::vector<double> shares;
+        stepper.runTimed(1, c.length, [&](double share) {
+            shares.push_back(share);
+            now += c.frameCost;
+        });
+        EXPECT_EQ(shares, c.shares) << c.length << " " << c.frameCost;
+        EXPECT_FALSE(stepper.isRunning());
+    }
 }
 
 TEST(EffectStepper, AWaitEndsWhenTheStepperGoesAway)

@@ -3,9 +3,15 @@
 #include "windowing/TacAnimationEffect.h"
 #include "windowing/TacWin2kEffects.h"
 
+#include <QElapsedTimer>
 #include <QResizeEvent>
+#include <QTest>
+#include <QWindow>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,6 +80,54 @@ TEST(Win2kEffects, TheWindowFadesInAndCollapsesOutAndKeepsItsGeometry)
     EXPECT_DOUBLE_EQ(effects->restingOpacity(), 0.0);
 }
 
+// Whatever cuts a show effect short, at whichever frame, the window ends
+// whole, at its own geometry and fully opaque.
+TEST(Win2kEffects, AnInterruptedShowEffectLeavesTheWindowOpaque)
+{
+    const QRect home(211, 292, 480, 267);
+    const struct {
+        const char* name;
+        std::function<void(FramedWindow&, std::unique_ptr<TacWin2kEffects>&)> interrupt;
+    } interruptions[] = {
+        {"hidden", [](FramedWindow& w, auto&) { w.hide(); }},
+        {"hidden and shown", [](FramedWindow& w, auto&) { w.hide(); w.show(); }},
+        {"component gone", [](FramedWindow&, auto& effects) { effects.reset(); }},
+    };
+    constexpr int kTime = 200, kSteps = 10;
+    for (const auto& i : interruptions) {
+        for (const int flags : {Win2kAnimation::Blend, Win2kAnimation::Center, Win2kAnimation::HorNegative}) {
+            for (int step = 0; step <= kSteps; ++step) {
+                const std::string where =
+                    std::string(i.name) + " flags " + std::to_string(flags) + " step " + std::to_string(step);
+                FramedWindow w;
+                w.setBounds(home.x(), home.y(), home.width(), home.height());
+                auto effects = std::make_unique<TacWin2kEffects>(&w);
+                qint64 now = 0;
+                effects->setClock([&now] { return now; });
+                effects->animateOnShow = {true, flags, kTime};
+                effects->animateOnHide = {true, Win2kAnimation::Center, 0};
+                w.show();
+                now = step * kTime / kSteps;
+                QTest::qWait(20);  // a frame or more at that time
+                i.interrupt(w, effects);
+                now += 10 * kTime;  // any effect still running ends
+                EXPECT_TRUE(waitFor([&] { return !effects || !effects->isAnimating(); })) << where;
+                if (!w.isVisible()) {
+                    EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0) << where;
+                    w.show();
+                    now += 10 * kTime;
+                    EXPECT_TRUE(waitFor([&] { return !effects->isAnimating(); })) << where;
+                }
+                EXPECT_DOUBLE_EQ(w.windowOpacity(), 1.0) << where;
+                ASSERT_TRUE(w.windowHandle()) << where;
+                EXPECT_DOUBLE_EQ(w.windowHandle()->opacity(), 1.0) << where;
+                EXPECT_TRUE(w.mask().isEmpty()) << where;
+                EXPECT_EQ(w.geometry(), home) << where;
+            }
+        }
+    }
+}
+
 TEST(AnimationEffect, AShowEffectEndsWithTheWindowShownAndNoOutlineLeft)
 {
     FramedWindow w;
@@ -95,6 +149,32 @@ TEST(AnimationEffect, AShowEffectEndsWithTheWindowShownAndNoOutlineLeft)
     EXPECT_TRUE(waitFor([&] { return !effect->isPlaying(); }));
     EXPECT_EQ(effect->overlay(), nullptr);
     EXPECT_FALSE(w.isVisible());
+}
+
+// Steps that come late are skipped: the effect keeps its planned length
+// (101 steps of 5 ms here) however slowly the screen takes each picture.
+TEST(AnimationEffect, AHideEffectSkipsLateStepsInsteadOfStretching)
+{
+    FramedWindow w;
+    w.setBounds(300, 200, 400, 300);
+    auto* effect = new TacAnimationEffect(&w);
+    effect->animateOnHide = true;
+    effect->effectType = AnimationEffectType(1);
+    effect->steps = 50;
+    effect->frames = 6;
+    effect->delay = 100;
+    // Every step takes 100 ms of the clock's time.
+    qint64 now = 0;
+    effect->setClock([&now] { return now += 100; });
+    w.show();
+    w.hide();
+    ASSERT_TRUE(effect->isPlaying());
+    QElapsedTimer wall;
+    wall.start();
+    EXPECT_TRUE(waitFor([&] { return !effect->isPlaying(); }, 5000));
+    // Stepping all 101 would take over half a second.
+    EXPECT_LT(wall.elapsed(), 400) << "steps taken: " << now / 100;
+    EXPECT_EQ(effect->overlay(), nullptr);
 }
 
 }  // namespace
