@@ -9,12 +9,23 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
 #include <gtest/gtest.h>
 
 namespace {
+
+// The window as a frame leaves it: place, opacity, and the part that shows.
+bool showsFrame(const FramedWindow& w, const Win2kFrame& frame)
+{
+    if (w.geometry() != frame.geometry || std::abs(w.windowOpacity() - frame.opacity) > 1 / 255.0)
+        return false;
+    if (frame.visible == QRect(QPoint(0, 0), frame.geometry.size()))
+        return w.mask().isEmpty();
+    return w.mask() == (frame.visible.isEmpty() ? QRegion(0, 0, 1, 1) : QRegion(frame.visible));
+}
 
 TEST(Win2kEffects, FramesRunFromHiddenToShown)
 {
@@ -108,7 +119,9 @@ TEST(Win2kEffects, AnInterruptedShowEffectLeavesTheWindowOpaque)
                 effects->animateOnHide = {true, Win2kAnimation::Center, 0};
                 w.show();
                 now = step * kTime / kSteps;
-                QTest::qWait(20);  // a frame or more at that time
+                // The interruption comes once the window shows that moment's frame.
+                const Win2kFrame frame = win2kFrame(flags, double(step) / kSteps, home);
+                EXPECT_TRUE(waitFor([&] { return !effects->isAnimating() || showsFrame(w, frame); })) << where;
                 i.interrupt(w, effects);
                 now += 10 * kTime;  // any effect still running ends
                 EXPECT_TRUE(waitFor([&] { return !effects || !effects->isAnimating(); })) << where;
